@@ -1,0 +1,46 @@
+#pragma once
+// A bounded big-endian view over a byte range. Every read either succeeds in
+// full or answers "not enough data"; nothing is ever read past the end.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace zentrov {
+
+inline uint16_t loadBE16(const uint8_t* p) { return static_cast<uint16_t>((p[0] << 8) | p[1]); }
+inline uint32_t loadBE32(const uint8_t* p) {
+  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | uint32_t{p[3]};
+}
+inline void storeBE32(uint8_t* p, uint32_t v) {
+  p[0] = static_cast<uint8_t>(v >> 24);
+  p[1] = static_cast<uint8_t>(v >> 16);
+  p[2] = static_cast<uint8_t>(v >> 8);
+  p[3] = static_cast<uint8_t>(v);
+}
+
+class ByteView {
+ public:
+  ByteView(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+
+  size_t size() const { return size_; }
+  const uint8_t* data() const { return data_; }
+  // True when `count` bytes starting at `offset` lie inside the view.
+  bool has(size_t offset, size_t count) const { return offset <= size_ && count <= size_ - offset; }
+
+  bool be16(size_t offset, uint16_t& out) const {
+    if (!has(offset, 2)) return false;
+    out = loadBE16(data_ + offset);
+    return true;
+  }
+  bool be32(size_t offset, uint32_t& out) const {
+    if (!has(offset, 4)) return false;
+    out = loadBE32(data_ + offset);
+    return true;
+  }
+
+ private:
+  const uint8_t* data_;
+  size_t size_;
+};
+
+}  // namespace zentrov

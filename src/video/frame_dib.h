@@ -1,0 +1,13 @@
+#pragma once
+// The current frame as a 24-bit device-independent bitmap (the CF_DIB block).
+
+#include <cstdint>
+#include <vector>
+
+namespace zentrov {
+
+// BITMAPINFOHEADER, bottom-up rows of blue, green, red padded to 4 bytes, and
+// 16 trailing zero bytes.
+std::vector<uint8_t> buildFrameDib(const uint32_t* frame, int32_t frameWidth, int32_t frameHeight);
+
+}  // namespace zentrov
