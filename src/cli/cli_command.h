@@ -17,8 +17,8 @@ constexpr int kExitFailure = 4;  // the command could not finish (for example a 
 
 struct Command {
   const char* name;
-  const char* usage;    // "info FILE [--header N]"
-  const char* summary;  // one line
+  const char* usage;                                 // "info FILE [--header N]"
+  const char* summary;                               // one line
   int (*run)(const std::vector<std::string>& args);  // args after the command name
 };
 
@@ -43,6 +43,6 @@ bool parseInt(const std::string& text, long long minimum, long long maximum, lon
 
 #define ZENTROV_CLI_CONCAT2(a, b) a##b
 #define ZENTROV_CLI_CONCAT(a, b) ZENTROV_CLI_CONCAT2(a, b)
-#define ZENTROV_CLI_COMMAND(...)                                              \
-  static const bool ZENTROV_CLI_CONCAT(registered_command_, __LINE__) =       \
+#define ZENTROV_CLI_COMMAND(...)                                        \
+  static const bool ZENTROV_CLI_CONCAT(registered_command_, __LINE__) = \
       ::zentrov::cli::registerCommand(::zentrov::cli::Command{__VA_ARGS__})

@@ -22,7 +22,9 @@ bool registerCommand(const Command& command) {
   return true;
 }
 
-const std::vector<Command>& commands() { return registry(); }
+const std::vector<Command>& commands() {
+  return registry();
+}
 
 void printUsage(FILE* out) {
   std::fprintf(out, "Usage: zentrov-cli COMMAND ARGS...\n\nCommands:\n");
@@ -30,7 +32,8 @@ void printUsage(FILE* out) {
   for (const Command& c : registry()) sorted.push_back(&c);
   std::sort(sorted.begin(), sorted.end(),
             [](const Command* a, const Command* b) { return std::strcmp(a->name, b->name) < 0; });
-  for (const Command* c : sorted) std::fprintf(out, "  zentrov-cli %s\n      %s\n", c->usage, c->summary);
+  for (const Command* c : sorted)
+    std::fprintf(out, "  zentrov-cli %s\n      %s\n", c->usage, c->summary);
   std::fprintf(out,
                "\n  --header N   open the movie at entry N of the header scan\n"
                "  --help       show this text\n\n"
@@ -38,7 +41,9 @@ void printUsage(FILE* out) {
                "4 the command could not finish.\n");
 }
 
-bool ParsedArgs::has(const std::string& name) const { return value(name) != nullptr; }
+bool ParsedArgs::has(const std::string& name) const {
+  return value(name) != nullptr;
+}
 
 const std::string* ParsedArgs::value(const std::string& name) const {
   const std::string* found = nullptr;

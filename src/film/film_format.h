@@ -61,7 +61,7 @@ enum AudioCompression : int8_t { kAudioPcm = 0, kAudioAdx = 2 };
 struct SampleEntry {
   uint32_t offset = 0;  // relative to the header offset + headerLength
   uint32_t length = 0;
-  uint32_t info1 = 0;   // kAudioInfo1 for sound; else bit 31 set = not a key frame
+  uint32_t info1 = 0;  // kAudioInfo1 for sound; else bit 31 set = not a key frame
   int32_t info2 = 0;
 
   bool isAudio() const { return info1 == kAudioInfo1; }

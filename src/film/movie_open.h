@@ -42,8 +42,11 @@ size_t readSample(Player& player, const SampleEntry& entry, uint8_t* buffer, siz
 // file-name part of currentFileName; empty when no file is named.
 std::string windowTitle(const Player& player);
 
-// windowResize as the core sees it: size the window for the picture and set
-// the title (when a file is named).
+// Status parts 1 (cleared when no file is named), 3 (the frame size) and 4.
+void setStatusParts(Player& player);
+
+// windowResize as the core sees it: size the window for the picture, set the
+// title (when a file is named) and lay out the status parts.
 void windowResize(Player& player);
 
 }  // namespace zentrov

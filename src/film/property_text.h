@@ -9,13 +9,13 @@
 namespace zentrov {
 
 struct PropertyValues {
-  std::string frameSize;       // "%dx%d"
-  std::string totalFrame;      // "%d"
-  std::string frameRateBase;   // "%d"
-  std::string audioChannels;   // "%dch"
-  std::string pcmBits;         // "%dbit"
-  std::string pcmFrequency;    // "%dHz"
-  std::string pcmFormat;       // "PCM", "ADX" or "unknown(%d)"
+  std::string frameSize;      // "%dx%d"
+  std::string totalFrame;     // "%d"
+  std::string frameRateBase;  // "%d"
+  std::string audioChannels;  // "%dch"
+  std::string pcmBits;        // "%dbit"
+  std::string pcmFrequency;   // "%dHz"
+  std::string pcmFormat;      // "PCM", "ADX" or "unknown(%d)"
 };
 
 PropertyValues propertyValues(const StreamDescription& stream, const SampleTable& table);

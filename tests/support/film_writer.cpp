@@ -18,14 +18,19 @@ void putTag(std::vector<uint8_t>& out, const std::string& tag) {
 constexpr size_t kFdscBytes = 32;
 }  // namespace
 
-FilmSample audioSample(std::vector<uint8_t> data) { return FilmSample{std::move(data), 0xFFFFFFFFu, 0}; }
+FilmSample audioSample(std::vector<uint8_t> data) {
+  return FilmSample{std::move(data), 0xFFFFFFFFu, 0};
+}
 
-FilmSample videoSample(std::vector<uint8_t> data, uint32_t timeStamp, bool keyFrame, int32_t info2) {
+FilmSample videoSample(std::vector<uint8_t> data, uint32_t timeStamp, bool keyFrame,
+                       int32_t info2) {
   uint32_t info1 = (timeStamp & 0x7FFFFFFFu) | (keyFrame ? 0u : 0x80000000u);
   return FilmSample{std::move(data), info1, info2};
 }
 
-size_t fdscOffset(const FilmSpec&, int index) { return 16 + kFdscBytes * size_t(index); }
+size_t fdscOffset(const FilmSpec&, int index) {
+  return 16 + kFdscBytes * size_t(index);
+}
 size_t stabOffset(const FilmSpec& spec) {
   return spec.fallbackLayout ? 48 : 16 + kFdscBytes * size_t(spec.fdscCount);
 }

@@ -36,15 +36,15 @@ struct FilmSpec {
   int32_t timeBase = 600;
   std::vector<FilmSample> samples;
 
-  int fdscCount = 1;          // FDSC chunks written (the last one carries the fields above)
+  int fdscCount = 1;            // FDSC chunks written (the last one carries the fields above)
   bool fallbackLayout = false;  // no "FILM" signature, version "1.09", size fields 0x0000FFFF
   std::string version = "1.09";
 
   // Overrides for malformed files; unset means the correct value.
   std::optional<uint32_t> headerLength;
-  std::optional<uint32_t> fdscLength;   // the length field written into every FDSC chunk
-  std::optional<uint32_t> stabLength;   // the STAB chunk length field
-  std::optional<int32_t> entryCount;    // the entryCount field
+  std::optional<uint32_t> fdscLength;  // the length field written into every FDSC chunk
+  std::optional<uint32_t> stabLength;  // the STAB chunk length field
+  std::optional<int32_t> entryCount;   // the entryCount field
   std::string stabTag = "STAB";
 };
 
@@ -53,7 +53,7 @@ std::vector<uint8_t> buildFilm(const FilmSpec& spec);
 // Byte offsets inside a file made by buildFilm (relative to the FILM block).
 size_t fdscOffset(const FilmSpec& spec, int index);  // start of FDSC chunk `index`
 size_t stabOffset(const FilmSpec& spec);
-size_t firstSampleOffset(const FilmSpec& spec);       // = headerLength when not overridden
+size_t firstSampleOffset(const FilmSpec& spec);  // = headerLength when not overridden
 
 // Places `movie` at `offset` in `file`, growing it with zeros as needed.
 void placeAt(std::vector<uint8_t>& file, size_t offset, const std::vector<uint8_t>& movie);

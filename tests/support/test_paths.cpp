@@ -13,7 +13,8 @@ namespace zentrov::test {
 
 std::string scratchDir(const std::string& name) {
   namespace fs = std::filesystem;
-  fs::path dir = fs::temp_directory_path() / ("zentrov-test-" + std::to_string(::getpid()) + "-" + name);
+  fs::path dir =
+      fs::temp_directory_path() / ("zentrov-test-" + std::to_string(::getpid()) + "-" + name);
   fs::remove_all(dir);
   fs::create_directories(dir);
   return dir.string();

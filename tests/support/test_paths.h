@@ -5,8 +5,12 @@
 
 namespace zentrov::test {
 
-inline std::string dataPath(const std::string& name) { return std::string(ZENTROV_TEST_DATA) + "/" + name; }
-inline std::string cliPath() { return ZENTROV_CLI_PATH; }
+inline std::string dataPath(const std::string& name) {
+  return std::string(ZENTROV_TEST_DATA) + "/" + name;
+}
+inline std::string cliPath() {
+  return ZENTROV_CLI_PATH;
+}
 // A fresh, empty folder for one test, removed by the next run of that test.
 std::string scratchDir(const std::string& name);
 // Runs a shell command; returns its exit status and fills `output` with stdout.
