@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds every preset and runs every test:
+# native Debug and address+undefined sanitizer builds with their unit tests,
+# the Release build, both mingw-w64 cross builds, and each fuzz target for a
+# short, fixed time on the committed corpus.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+FUZZ_SECONDS=${FUZZ_SECONDS:-30}
+JOBS=${JOBS:-$(nproc)}
+
+packages=(cmake make g++ clang libclang-rt-14-dev libgtest-dev googletest libpng-dev
+          mingw-w64 ffmpeg)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "== installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+step() { echo; echo "== $*"; }
+
+for preset in debug asan release mingw64 mingw32 fuzz; do
+  step "configure and build: $preset"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$JOBS"
+done
+
+for preset in debug asan; do
+  step "tests: $preset"
+  ctest --preset "$preset" -j "$JOBS"
+done
+
+step "cross builds are Windows programs"
+for preset in mingw64 mingw32; do
+  file build/$preset/zentrov-cli.exe | grep -q "PE32" || { echo "build/$preset/zentrov-cli.exe is not a Windows program"; exit 1; }
+done
+
+step "fuzz targets, ${FUZZ_SECONDS}s each"
+for target in $(find build/fuzz -name "*_fuzz" -type f -perm -u+x | sort); do
+  [ -x "$target" ] || continue
+  name=$(basename "$target")
+  corpus=tests/fuzz/corpus/${name%_fuzz}
+  work=$(mktemp -d)
+  [ -d "$corpus" ] && cp -r "$corpus"/. "$work"/
+  echo "-- $name"
+  status=0
+  "$target" -max_total_time="$FUZZ_SECONDS" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+    -artifact_prefix="$work/" "$work" >"$work.log" 2>&1 || status=$?
+  grep -E "^stat::number_of_executed_units|^#[0-9]+ +DONE" "$work.log" || true
+  if [ "$status" -ne 0 ]; then
+    echo "$name found a problem (exit $status):"
+    grep -E "ERROR|SUMMARY|Test unit written" "$work.log" | head -20
+    exit 1
+  fi
+  rm -f "$work.log"
+  rm -rf "$work"
+done
+
+echo
+echo "All builds and tests passed."
