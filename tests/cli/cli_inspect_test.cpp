@@ -12,15 +12,15 @@
 namespace zentrov {
 namespace {
 
-struct Run {
+struct CliRun {
   int status;
   std::string out;
   std::string err;
 };
 
-Run cli(const std::string& args) {
+CliRun cli(const std::string& args) {
   const std::string errPath = test::scratchDir("cli-stderr") + "/err.txt";
-  Run r;
+  CliRun r;
   r.status = test::runCommand(test::cliPath() + " " + args + " 2>" + errPath, r.out);
   r.err = test::readFile(errPath);
   return r;
@@ -65,7 +65,7 @@ TEST_P(FfmpegMovieTest, InfoAndTableAgreeWithFfprobe) {
   const auto audio = probe(path, "a:0");
   const bool hasSound = !audio.empty();
 
-  Run info = cli("info " + quoted(path));
+  CliRun info = cli("info " + quoted(path));
   ASSERT_EQ(info.status, 0) << info.err;
   const auto infoLines = lines(info.out);
   ASSERT_EQ(infoLines.size(), 7u) << info.out;
@@ -80,7 +80,7 @@ TEST_P(FfmpegMovieTest, InfoAndTableAgreeWithFfprobe) {
   }
   EXPECT_EQ(infoLines[6], "PCM format: PCM");
 
-  Run table = cli("table " + quoted(path));
+  CliRun table = cli("table " + quoted(path));
   ASSERT_EQ(table.status, 0) << table.err;
   const auto rows = lines(table.out);
   ASSERT_FALSE(rows.empty());
@@ -120,7 +120,7 @@ TEST(CliInspect, TableRowsOfAWrittenMovie) {
   spec.samples.push_back(test::videoSample({1}, 0x7FFFFFFF, true, 12));
   const std::string path = test::scratchDir("rows") + "/rows.cpk";
   ASSERT_TRUE(test::writeFile(path, test::toString(test::buildFilm(spec))));
-  Run r = cli("table " + quoted(path));
+  CliRun r = cli("table " + quoted(path));
   ASSERT_EQ(r.status, 0);
   EXPECT_EQ(r.out,
             "Block\tAbsTime\tDspTime\tKey\n"
@@ -150,17 +150,17 @@ TEST(CliInspect, HeadersAndHeaderSelection) {
   const std::string path = test::scratchDir("headers") + "/two.cpk";
   ASSERT_TRUE(test::writeFile(path, test::toString(file)));
 
-  Run headers = cli("headers " + quoted(path));
+  CliRun headers = cli("headers " + quoted(path));
   ASSERT_EQ(headers.status, 0);
   EXPECT_EQ(headers.out, "0 = 00000000\n1 = 00096000\n");
 
-  Run info = cli("info " + quoted(path) + " --header 1");
+  CliRun info = cli("info " + quoted(path) + " --header 1");
   ASSERT_EQ(info.status, 0) << info.err;
   EXPECT_EQ(info.out,
             "Frame size: 96x80\nTotal frame: 2\nFrame rate base: 600\nAudio ch.: 2ch\n"
             "PCM bit: 16bit\nPCM frequency: 32000Hz\nPCM format: ADX\n");
 
-  Run missing = cli("info " + quoted(path) + " --header 2");
+  CliRun missing = cli("info " + quoted(path) + " --header 2");
   EXPECT_EQ(missing.status, 3);
   EXPECT_NE(missing.err.find(path), std::string::npos);
 }
@@ -171,7 +171,7 @@ TEST(CliInspect, FallbackLayoutShows320x224) {
   spec.samples.push_back(test::videoSample({1}, 0));
   const std::string path = test::scratchDir("fallback") + "/old.cpk";
   ASSERT_TRUE(test::writeFile(path, test::toString(test::buildFilm(spec))));
-  Run info = cli("info " + quoted(path));
+  CliRun info = cli("info " + quoted(path));
   ASSERT_EQ(info.status, 0);
   EXPECT_EQ(lines(info.out)[0], "Frame size: 320x224");
   EXPECT_EQ(lines(info.out)[5], "PCM frequency: 44100Hz");
@@ -204,22 +204,22 @@ TEST(CliInspect, ErrorsAndExitCodes) {
       {"", 1, "Usage:"},
   };
   for (const Case& c : cases) {
-    Run r = cli(c.args);
+    CliRun r = cli(c.args);
     EXPECT_EQ(r.status, c.status) << c.args;
     EXPECT_NE(r.err.find(c.errHas), std::string::npos) << c.args << ": " << r.err;
     EXPECT_TRUE(r.out.empty()) << c.args;
   }
   // A junk file with no header is a one-line message.
-  Run junk = cli("info " + dir + "/junk.cpk");
+  CliRun junk = cli("info " + dir + "/junk.cpk");
   EXPECT_EQ(lines(junk.err).size(), 1u);
-  Run none = cli("headers " + dir + "/junk.cpk");
+  CliRun none = cli("headers " + dir + "/junk.cpk");
   EXPECT_EQ(none.status, 0);
   EXPECT_EQ(none.out, "");
 }
 
 TEST(CliInspect, HelpListsTheCommands) {
   for (const char* args : {"--help", "info --help"}) {
-    Run r = cli(args);
+    CliRun r = cli(args);
     EXPECT_EQ(r.status, 0);
     for (const char* command : {"info FILE", "table FILE", "headers FILE"})
       EXPECT_NE(r.out.find(command), std::string::npos) << args;

@@ -5,11 +5,28 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace zentrov::test {
+
+namespace {
+// Scratch folders live until the test program exits.
+std::vector<std::filesystem::path>& scratchFolders() {
+  static std::vector<std::filesystem::path> folders;
+  static const bool cleanup = [] {
+    std::atexit([] {
+      std::error_code ignored;
+      for (const auto& folder : scratchFolders()) std::filesystem::remove_all(folder, ignored);
+    });
+    return true;
+  }();
+  (void)cleanup;
+  return folders;
+}
+}  // namespace
 
 std::string scratchDir(const std::string& name) {
   namespace fs = std::filesystem;
@@ -17,6 +34,7 @@ std::string scratchDir(const std::string& name) {
       fs::temp_directory_path() / ("zentrov-test-" + std::to_string(::getpid()) + "-" + name);
   fs::remove_all(dir);
   fs::create_directories(dir);
+  scratchFolders().push_back(dir);
   return dir.string();
 }
 

@@ -11,7 +11,7 @@ inline std::string dataPath(const std::string& name) {
 inline std::string cliPath() {
   return ZENTROV_CLI_PATH;
 }
-// A fresh, empty folder for one test, removed by the next run of that test.
+// A fresh, empty folder, removed when the test program exits.
 std::string scratchDir(const std::string& name);
 // Runs a shell command; returns its exit status and fills `output` with stdout.
 int runCommand(const std::string& command, std::string& output);
