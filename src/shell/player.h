@@ -27,6 +27,8 @@ struct ShellState {
   std::array<std::string, kRecentFileCount> recentFiles;  // entry 0 is the most recent
   int32_t toolbarHeight = 0;
   int32_t statusBarHeight = 0;
+  std::string programPath;  // the running program's file, filled by the host
+  int32_t zoom = 1;         // 0 full screen, 1 normal size, 2 double size
 };
 
 // The working buffers, allocated once for the run.

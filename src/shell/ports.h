@@ -44,6 +44,14 @@ class FrameOutput {
   virtual void present() = 0;
   // Sizes the window for a picture of width x height at the current zoom.
   virtual void resizeWindow(int32_t width, int32_t height) = 0;
+  // The scale the next resizeWindow uses: 1 normal size, 2 double size.
+  virtual void setZoom(int32_t /*zoom*/) {}
+  // Rebuilds the surfaces for the whole screen: no menu, the window
+  // maximised, the mouse cursor hidden (the core hides the bars first).
+  virtual void enterFullScreen() {}
+  // Rebuilds the surfaces for the window, gives it its menu back and shows the
+  // mouse cursor; the core then shows the bars and sizes the window.
+  virtual void leaveFullScreen() {}
 };
 
 enum class MenuState { Enabled, Disabled, Grayed };
@@ -67,6 +75,23 @@ class Controls {
   // A modal message box with an OK button, owned by the main window.
   virtual void showMessage(const std::string& text, const std::string& caption) = 0;
   virtual void setWindowTitle(const std::string& title) = 0;
+  // Destroys the main window; the teardown follows.
+  virtual void closeWindow() {}
+};
+
+// The toolbar and the status bar; the core decides what they show.
+class ToolStatusBars {
+ public:
+  virtual ~ToolStatusBars() = default;
+  virtual void setToolbarFlat(bool flat) = 0;
+  // Labels under the buttons (up to two rows, buttons up to 48 pixels wide,
+  // no tooltips) or none (16-pixel buttons with tooltips).
+  virtual void setToolbarLabels(bool on) = 0;
+  virtual void showToolbar(bool shown) = 0;
+  virtual void showStatusBar(bool shown) = 0;
+  // Lays the bar out again and returns its height, 0 while it is hidden.
+  virtual int32_t measureToolbar() = 0;
+  virtual int32_t measureStatusBar() = 0;
 };
 
 // DWORD and string values under a key path (the registry on Windows).
@@ -103,6 +128,7 @@ struct Ports {
   Controls& controls;
   SettingsStore& settings;
   Dialogs& dialogs;
+  ToolStatusBars* bars = nullptr;  // none in a host without bars
 };
 
 }  // namespace zentrov

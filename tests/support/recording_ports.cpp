@@ -74,6 +74,19 @@ void FakeFrameOutput::resizeWindow(int32_t width, int32_t height) {
   windowHeight = height;
 }
 
+void FakeFrameOutput::setZoom(int32_t z) {
+  log_.push_back("frames.zoom " + std::to_string(z));
+  zoom = z;
+}
+void FakeFrameOutput::enterFullScreen() {
+  log_.push_back("frames.fullscreen 1");
+  fullScreen = true;
+}
+void FakeFrameOutput::leaveFullScreen() {
+  log_.push_back("frames.fullscreen 0");
+  fullScreen = false;
+}
+
 void FakeControls::setStatusText(int part, const char* text) {
   log_.push_back("controls.status " + std::to_string(part) + " " + text);
   status[part] = text;
@@ -106,6 +119,33 @@ void FakeControls::setWindowTitle(const std::string& t) {
   log_.push_back("controls.title " + t);
   title = t;
 }
+
+void FakeControls::closeWindow() {
+  log_.push_back("controls.closewindow");
+  windowClosed = true;
+}
+
+void FakeToolStatusBars::setToolbarFlat(bool f) {
+  log_.push_back(std::string("bars.flat ") + (f ? "1" : "0"));
+  flat = f;
+}
+void FakeToolStatusBars::setToolbarLabels(bool on) {
+  log_.push_back(std::string("bars.labels ") + (on ? "1" : "0"));
+  labels = on;
+}
+void FakeToolStatusBars::showToolbar(bool shown) {
+  log_.push_back(std::string("bars.toolbar ") + (shown ? "1" : "0"));
+  toolbarShown = shown;
+}
+void FakeToolStatusBars::showStatusBar(bool shown) {
+  log_.push_back(std::string("bars.statusbar ") + (shown ? "1" : "0"));
+  statusBarShown = shown;
+}
+int32_t FakeToolStatusBars::measureToolbar() {
+  if (!toolbarShown) return 0;
+  return labels ? labelledToolbarHeight : toolbarHeight;
+}
+int32_t FakeToolStatusBars::measureStatusBar() { return statusBarShown ? statusBarHeight : 0; }
 
 bool FakeSettings::readDword(const std::string& key, const std::string& name, uint32_t& value) {
   auto it = dwords.find(key + "|" + name);
@@ -154,6 +194,6 @@ void FakeDialogs::copyToClipboard(const std::vector<uint8_t>& dib) {
   clipboard = dib;
 }
 
-FakeRig::FakeRig() : player(Ports{sound, frames, controls, settings, dialogs}) {}
+FakeRig::FakeRig() : player(Ports{sound, frames, controls, settings, dialogs, &bars}) {}
 
 }  // namespace zentrov::test

@@ -48,8 +48,13 @@ class FakeFrameOutput : public FrameOutput {
   bool convertToNextBackSurface(const uint32_t* frame, int32_t width, int32_t height) override;
   void present() override;
   void resizeWindow(int32_t width, int32_t height) override;
+  void setZoom(int32_t zoom) override;
+  void enterFullScreen() override;
+  void leaveFullScreen() override;
 
   int backIndex = 0;
+  int32_t zoom = 1;
+  bool fullScreen = false;
   std::vector<uint32_t> surfaces[2];  // the frames converted into each back surface
   bool failLock = false;
   int presents = 0;
@@ -71,6 +76,7 @@ class FakeControls : public Controls {
   void setRecentFileItems(const std::vector<RecentFileItem>& items) override;
   void showMessage(const std::string& text, const std::string& caption) override;
   void setWindowTitle(const std::string& title) override;
+  void closeWindow() override;
 
   std::map<int, std::string> status;
   std::map<int, MenuState> menuState;
@@ -80,6 +86,29 @@ class FakeControls : public Controls {
   std::vector<RecentFileItem> recentItems;
   std::vector<std::pair<std::string, std::string>> messages;  // text, caption
   std::string title;
+  bool windowClosed = false;
+
+ private:
+  CallLog& log_;
+};
+
+class FakeToolStatusBars : public ToolStatusBars {
+ public:
+  explicit FakeToolStatusBars(CallLog& log) : log_(log) {}
+  void setToolbarFlat(bool flat) override;
+  void setToolbarLabels(bool on) override;
+  void showToolbar(bool shown) override;
+  void showStatusBar(bool shown) override;
+  int32_t measureToolbar() override;
+  int32_t measureStatusBar() override;
+
+  bool toolbarShown = false;
+  bool statusBarShown = false;
+  bool flat = false;
+  bool labels = false;
+  int32_t toolbarHeight = 26;  // heights reported while shown
+  int32_t labelledToolbarHeight = 42;
+  int32_t statusBarHeight = 20;
 
  private:
   CallLog& log_;
@@ -129,6 +158,7 @@ struct FakeRig {
   FakeControls controls{log};
   FakeSettings settings{log};
   FakeDialogs dialogs{log};
+  FakeToolStatusBars bars{log};
   Player player;
 };
 

@@ -1,0 +1,37 @@
+#pragma once
+// The main window's commands and the events the core handles for it: menu
+// items, accelerators and toolbar buttons by command id, dropped files, a
+// menu opening, zoom and full screen.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zentrov {
+
+struct Player;
+
+extern const char* const kHomePageAddress;
+
+// Runs command `id`; a menu item, an accelerator and a toolbar button with
+// the same id act alike. Unknown ids are ignored.
+void onCommand(Player& player, int id);
+
+// Files dropped on the window: the first one is opened, the rest ignored.
+void onDropFiles(Player& player, const std::vector<std::string>& files);
+
+// A menu of the main window opens (also when an accelerator for a menu item
+// is translated): playback pauses and does not resume when it closes.
+void onInitMenu(Player& player);
+
+// Normal (1) or double (2) size: the window is sized for it and the zoom
+// menu items checked.
+void setZoom(Player& player, int32_t zoom);
+
+// The full-screen toolbar button; nothing when already full screen.
+void enterFullScreen(Player& player);
+// A left click in the window; acts only in full screen, and returns to
+// normal size.
+void leaveFullScreen(Player& player);
+
+}  // namespace zentrov

@@ -1,0 +1,39 @@
+#pragma once
+// Small movies for driving the player through whole playbacks: hand-made
+// Cinepak frames of one grey level and a scratch file to open.
+//
+//   FilmSpec spec;                                  // 64x64, no sound
+//   spec.samples.push_back(videoSample(greyFrame(40), 0));
+//   std::string path = writeMovie("my_test", spec);
+//   openPath(rig.player, path);
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "film/movie_open.h"
+#include "support/film_writer.h"
+
+namespace zentrov {
+struct Player;
+}
+
+namespace zentrov::test {
+
+// A complete 64x64 frame of one grey level: a strip header for 16 x 16
+// blocks, a full V1 codebook of one entry (Y = level, U = V = 0) and a
+// V1-only chunk of 256 zero indexes. Decodes to level in red, green and blue.
+std::vector<uint8_t> greyFrame(uint8_t level);
+// The 32-bit pixel (ignoring byte 3) that greyFrame(level) decodes to.
+inline uint32_t greyPixel(uint8_t level) { return uint32_t(level) * 0x010101u; }
+
+// A frame whose first chunk the decoder does not recognise.
+std::vector<uint8_t> brokenFrame();
+
+// Writes `spec` into a scratch folder named after the test; returns the path.
+std::string writeMovie(const std::string& testName, const FilmSpec& spec);
+
+// Names `path` as the current file and opens it from the start.
+OpenResult openPath(Player& player, const std::string& path);
+
+}  // namespace zentrov::test
