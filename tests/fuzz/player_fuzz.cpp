@@ -1,0 +1,171 @@
+// Arbitrary bytes as a movie file, through the whole headless player: open,
+// play every entry without waiting, play paced by a moving clock, step and
+// loop, then scan for headers and open and play each movie found.
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "film/header_scan.h"
+#include "film/movie_open.h"
+#include "playback/playback_tick.h"
+#include "playback/transport.h"
+#include "shell/player.h"
+#include "shell/ports.h"
+
+using namespace zentrov;
+
+namespace {
+
+// A ring whose cursor moves on by a fixed step at every reading, so paced
+// playback gets somewhere; writes are checked against the ring's size.
+class StepRing : public SoundRing {
+ public:
+  uint32_t playCursor() override { return cursor = (cursor + 7919 * 4) & kRingMask; }
+  bool write(uint32_t offset, const uint8_t* data, uint32_t bytes) override {
+    if (offset >= kRingBytes || bytes > kRingBytes || bytes % 4 != 0) std::abort();
+    for (uint32_t i = 0; i < bytes; i += 997) ring[(offset + i) & kRingMask] = data[i];
+    return bytes % 8 != 4;  // every other size fails, as a lost lock would
+  }
+  void clear() override {}
+  void setPosition(uint32_t offset) override { cursor = offset & kRingMask; }
+  void setPan(int32_t) override {}
+  void setVolume(int32_t) override {}
+  void setFrequency(uint32_t) override {}
+  void playLooping() override {}
+  void stop() override {}
+  uint8_t ring[kRingBytes];
+  uint32_t cursor = 0;
+};
+
+class CheckedFrames : public FrameOutput {
+ public:
+  void clearBackSurfaces() override {}
+  bool convertToNextBackSurface(const uint32_t* frame, int32_t width, int32_t height) override {
+    if (width < 64 || width > kMaxFrameWidth || height < 64 || height > kMaxFrameHeight ||
+        height % 4 != 0)
+      std::abort();
+    // Touch the last pixel the conversion would read.
+    sink ^= frame[size_t(width) * size_t(height) - 1];
+    return true;
+  }
+  void present() override {}
+  void resizeWindow(int32_t, int32_t) override {}
+  uint32_t sink = 0;
+};
+
+class NullControls : public Controls {
+ public:
+  void setStatusText(int, const char*) override {}
+  void setMenuItemState(int, MenuState) override {}
+  void checkMenuItem(int, bool) override {}
+  void enableButton(int, bool) override {}
+  void checkButton(int, bool) override {}
+  void setRecentFileItems(const std::vector<RecentFileItem>&) override {}
+  void showMessage(const std::string&, const std::string&) override {}
+  void setWindowTitle(const std::string&) override {}
+};
+
+class NullSettings : public SettingsStore {
+ public:
+  bool readDword(const std::string&, const std::string&, uint32_t&) override { return false; }
+  bool readString(const std::string&, const std::string&, std::string&) override { return false; }
+  bool writeDword(const std::string&, const std::string&, uint32_t) override { return true; }
+  bool writeString(const std::string&, const std::string&, const std::string&) override {
+    return true;
+  }
+};
+
+class NullDialogs : public Dialogs {
+ public:
+  bool chooseMovieFile(std::string&) override { return false; }
+  void showAbout() override {}
+  void showProperty() override {}
+  int searchHeader() override { return 0; }
+  void openHomePage(const std::string&) override {}
+  void copyToClipboard(const std::vector<uint8_t>&) override {}
+};
+
+struct Rig {
+  StepRing sound;
+  CheckedFrames frames;
+  NullControls controls;
+  NullSettings settings;
+  NullDialogs dialogs;
+  Player player{Ports{sound, frames, controls, settings, dialogs}};
+};
+
+// Ticks until the movie pauses at its end or `limit` ticks have run.
+void run(Player& player, int limit) {
+  for (int i = 0; i < limit && !(player.playback.paused && !player.playback.stepRequest); ++i) {
+    playbackTick(player);
+    const PlaybackState& s = player.playback;
+    if (s.ringWriteOffset < 0 || uint32_t(s.ringWriteOffset) >= kRingBytes ||
+        s.ringWriteOffset % 4 != 0)
+      std::abort();
+    if (s.position < 0 || s.position > kMaxSampleEntries) std::abort();
+  }
+}
+
+void play(Player& player) {
+  const int entries = player.table().entryCount;
+  if (entries < 0 || entries > kMaxSampleEntries) std::abort();
+  selectFrameRate(player, FrameRateMode::NoWait);
+  run(player, entries + 4);
+  // Paced by the moving clock, a bounded while.
+  selectFrameRate(player, FrameRateMode::Normal);
+  replayMovie(player);
+  resumePlayback(player);
+  run(player, 2 * entries + 64);
+  // Stepping while paused, and the loop wrap while paused.
+  pausePlayback(player);
+  toggleLoop(player);
+  for (int i = 0; i < 3; ++i) {
+    stepFrame(player);
+    run(player, entries + 4);
+  }
+  toggleLoop(player);
+}
+
+Rig& rig() {
+  static Rig* r = new Rig();
+  return *r;
+}
+
+int movieFd() {
+  static int fd = memfd_create("movie", 0);
+  return fd;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const int fd = movieFd();
+  if (fd < 0 || ftruncate(fd, 0) != 0) return 0;
+  if (size > 0 && pwrite(fd, data, size, 0) != ssize_t(size)) return 0;
+  const std::string path = "/proc/self/fd/" + std::to_string(fd);
+
+  Player& player = rig().player;
+  player.shell.currentFileName = path;
+  openMovie(player, kOpenFromStart);
+  play(player);
+
+  // The header search: scan the file, then open and play each movie found.
+  MovieFile& file = player.playback.fileHandle;
+  if (!file.isOpen() && !file.open(path)) return 0;
+  const int found = scanHeaders(file, player.buffers.sectorBuffer.get(), player.headerOffsets);
+  for (int i = 0; i < found && i < 8; ++i) {
+    if (!player.playback.fileHandle.isOpen() && !player.playback.fileHandle.open(path)) break;
+    player.playback.headerIndex = i;
+    openMovie(player, player.headerOffsets.offsets[i]);
+    play(player);
+  }
+  player.shell.currentFileName.clear();
+  openMovie(player, kOpenFromStart);
+  return 0;
+}
