@@ -1,0 +1,454 @@
+#include "codec/cinepak_decoder.h"
+
+#include <algorithm>
+
+namespace zentrov {
+
+namespace {
+
+constexpr int32_t kFrameHeaderBytes = 12;
+constexpr int32_t kStripHeaderBytes = 12;
+constexpr int32_t kChunkHeaderBytes = 4;
+constexpr int32_t kEntryBytes = 6;
+constexpr uint32_t kTopBit = 0x80000000u;
+// Cursor arithmetic is 32-bit; a chunk may reach 64 KiB past the last id, so
+// longer samples are treated as this long (far beyond any real frame).
+constexpr size_t kLongestSample = 0x7FFF0000u;
+
+inline uint32_t loadBE32(const uint8_t* p) {
+  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | uint32_t{p[3]};
+}
+
+inline int32_t signedByte(uint8_t b) {
+  return int32_t{b} - ((b & 0x80) << 1);
+}
+
+inline uint32_t clampComponent(int32_t value) {
+  return static_cast<uint32_t>(value < 0 ? 0 : (value > 255 ? 255 : value));
+}
+
+// Bytes one block row can consume at most: every block V4 (4 index bytes)
+// plus the flag words read along the way (up to 2 bits per block).
+inline ptrdiff_t worstRowBytes(int32_t columns) {
+  return ptrdiff_t{columns} * 4 + (ptrdiff_t{columns} / 16 + 1) * 4;
+}
+
+}  // namespace
+
+int32_t CinepakDecoder::decodeFrame(const uint8_t* sample, size_t sampleLength, uint32_t* frame,
+                                    size_t framePixels, int32_t frameWidth) {
+  if (sample == nullptr || frame == nullptr || frameWidth <= 0) return 1;
+  input = sample;
+  inputLength = static_cast<int32_t>(std::min(sampleLength, kLongestSample));
+  cursor = 0;
+  rowPixels = frameWidth;
+  // Only whole rows of the buffer are drawn into.
+  const size_t width = static_cast<size_t>(frameWidth);
+  outputRow = frame;
+  frameEnd = frame + framePixels / width * width;
+
+  if (!available(0, kFrameHeaderBytes)) return 1;
+  // The length's top byte is not part of the mark.
+  endMark = static_cast<int32_t>(readBE16(2));
+  cursor = kFrameHeaderBytes;
+  currentV4 = firstStripV4;
+  currentV1 = firstStripV1;
+
+  // Every chunk moves the cursor forward by at least 4 bytes, and the loop
+  // ends when it reaches the end of the sample, so it always ends.
+  for (;;) {
+    // A frame that runs out of sample before its last vector chunk is cut
+    // short: what it drew stays, but it is not shown as complete.
+    if (!available(0, 2)) return 1;
+    const uint8_t id = input[cursor];
+    const uint8_t idLow = input[cursor + 1];
+    cursor += 2;
+    if (idLow != 0) return 1;
+    Step step = Step::kStop;
+    switch (id) {
+      case 0x10:
+      case 0x11:
+        step = readStripHeader();
+        break;
+      case 0x20:
+        step = loadCodebook(currentV4, laterStripV4);
+        break;
+      case 0x21:
+        step = updateCodebook(currentV4);
+        break;
+      case 0x22:
+        step = loadCodebook(currentV1, laterStripV1);
+        break;
+      case 0x23:
+        step = updateCodebook(currentV1);
+        break;
+      case 0x30:
+        step = decodeIntraVectors();
+        break;
+      case 0x31:
+        step = decodeInterVectors();
+        break;
+      case 0x32:
+        step = decodeV1Vectors();
+        break;
+      default:
+        return 1;
+    }
+    if (step == Step::kFrameComplete) return 0;
+    if (step == Step::kStop) return 1;
+  }
+}
+
+uint32_t CinepakDecoder::readBE16(int32_t offset) const {
+  const uint8_t* p = input + cursor + offset;
+  return (uint32_t{p[0]} << 8) | uint32_t{p[1]};
+}
+
+uint32_t CinepakDecoder::readBE32(int32_t offset) const {
+  return loadBE32(input + cursor + offset);
+}
+
+bool CinepakDecoder::available(int32_t offset, int32_t count) const {
+  const int64_t start = int64_t{cursor} + offset;
+  return start >= 0 && count >= 0 && start + count <= inputLength;
+}
+
+CinepakDecoder::Step CinepakDecoder::readStripHeader() {
+  if (!available(-2, kStripHeaderBytes)) return Step::kStop;
+  blockRows = static_cast<int32_t>(readBE16(6) >> 2);
+  blockColumns = static_cast<int32_t>(readBE16(8) >> 2);
+  cursor += kStripHeaderBytes - 2;
+  return Step::kNext;
+}
+
+bool CinepakDecoder::readChunkEnd(int32_t& end) {
+  if (!available(0, 2)) return false;
+  const int32_t size = static_cast<int32_t>(readBE16(0));
+  // Sizes below 4 would send the cursor back into this chunk's header and
+  // read it again for ever.
+  if (size < kChunkHeaderBytes) return false;
+  end = cursor - 2 + size;
+  cursor += 2;
+  return true;
+}
+
+CinepakDecoder::Step CinepakDecoder::loadCodebook(CodebookEntry* current, CodebookEntry* later) {
+  int32_t end = 0;
+  if (!readChunkEnd(end)) return Step::kStop;
+  // A last entry cut by the chunk's end still takes its 6 bytes from behind
+  // it; entries past the table's 256 are ignored.
+  int32_t count = std::min((end - cursor + kEntryBytes - 1) / kEntryBytes, kCodebookSize);
+  bool cut = false;
+  if (!available(0, count * kEntryBytes)) {
+    count = (inputLength - cursor) / kEntryBytes;
+    cut = true;
+  }
+  for (int32_t i = 0; i < count; ++i) decodeEntry(&current, &later);
+  if (cut) return Step::kStop;
+  cursor = end;
+  return Step::kNext;
+}
+
+CinepakDecoder::Step CinepakDecoder::updateCodebook(CodebookEntry* current) {
+  int32_t end = 0;
+  if (!readChunkEnd(end)) return Step::kStop;
+  FlagBits flags;
+  // One or two bytes left after an entry are padding, not a flag word; flag
+  // bits past the last entry of the table are ignored.
+  for (int32_t index = 0; cursor < end - 2 && index < kCodebookSize; ++index) {
+    if (flags.left == 0) {
+      if (!available(0, 4)) return Step::kStop;
+      flags.word = readBE32(0);
+      cursor += 4;
+      flags.left = 32;
+    }
+    if (flags.word & kTopBit) {
+      if (!available(0, kEntryBytes)) return Step::kStop;
+      CodebookEntry* entry = current + index;
+      decodeEntry(&entry, nullptr);
+    }
+    flags.word <<= 1;
+    --flags.left;
+  }
+  cursor = end;
+  return Step::kNext;
+}
+
+void CinepakDecoder::decodeEntry(CodebookEntry** first, CodebookEntry** second) {
+  const uint8_t* bytes = input + cursor;
+  const int32_t u = signedByte(bytes[4]);
+  const int32_t v = signedByte(bytes[5]);
+  // The colour terms are floored, not truncated: biasing them by 512 << 10
+  // keeps the shifted value non-negative, so the shift is a floor division.
+  constexpr int32_t kBias = 512;
+  const int32_t redTerm = 1436 * v + (kBias << 10);
+  const int32_t greenTerm = -731 * v - 352 * u + (kBias << 10);
+  const int32_t blueTerm = 1815 * u + (kBias << 10);
+  CodebookEntry entry;
+  for (int i = 0; i < 4; ++i) {
+    const int32_t y = int32_t{bytes[i]} << 10;
+    const uint32_t red = clampComponent(((y + redTerm) >> 10) - kBias);
+    const uint32_t green = clampComponent(((y + greenTerm) >> 10) - kBias);
+    const uint32_t blue = clampComponent(((y + blueTerm) >> 10) - kBias);
+    entry.pixels[i] = (red << 16) | (green << 8) | blue;
+  }
+  if (first != nullptr) *(*first)++ = entry;
+  if (second != nullptr) *(*second)++ = entry;
+  cursor += kEntryBytes;
+}
+
+inline void CinepakDecoder::drawV4Block(uint32_t** pixel, const uint8_t** at,
+                                        const CodebookEntry* codebook, size_t width) {
+  const uint8_t* index = *at;
+  const uint32_t* e1 = codebook[index[0]].pixels;
+  const uint32_t* e2 = codebook[index[1]].pixels;
+  const uint32_t* e3 = codebook[index[2]].pixels;
+  const uint32_t* e4 = codebook[index[3]].pixels;
+  *at = index + 4;
+  uint32_t* p = *pixel;
+  *pixel = p + 4;
+  p[0] = e1[0];
+  p[1] = e1[1];
+  p[2] = e2[0];
+  p[3] = e2[1];
+  p += width;
+  p[0] = e1[2];
+  p[1] = e1[3];
+  p[2] = e2[2];
+  p[3] = e2[3];
+  p += width;
+  p[0] = e3[0];
+  p[1] = e3[1];
+  p[2] = e4[0];
+  p[3] = e4[1];
+  p += width;
+  p[0] = e3[2];
+  p[1] = e3[3];
+  p[2] = e4[2];
+  p[3] = e4[3];
+}
+
+inline void CinepakDecoder::drawV1Block(uint32_t** pixel, const uint8_t** at,
+                                        const CodebookEntry* codebook, size_t width) {
+  const uint32_t* e = codebook[**at].pixels;
+  *at += 1;
+  // Read the entry once: stores into the frame could otherwise force reloads.
+  const uint32_t topLeft = e[0];
+  const uint32_t topRight = e[1];
+  const uint32_t bottomLeft = e[2];
+  const uint32_t bottomRight = e[3];
+  uint32_t* p = *pixel;
+  *pixel = p + 4;
+  p[0] = topLeft;
+  p[1] = topLeft;
+  p[2] = topRight;
+  p[3] = topRight;
+  p += width;
+  p[0] = topLeft;
+  p[1] = topLeft;
+  p[2] = topRight;
+  p[3] = topRight;
+  p += width;
+  p[0] = bottomLeft;
+  p[1] = bottomLeft;
+  p[2] = bottomRight;
+  p[3] = bottomRight;
+  p += width;
+  p[0] = bottomLeft;
+  p[1] = bottomLeft;
+  p[2] = bottomRight;
+  p[3] = bottomRight;
+}
+
+CinepakDecoder::Step CinepakDecoder::decodeIntraVectors() {
+  return decodeVectors(VectorKind::kIntra);
+}
+
+CinepakDecoder::Step CinepakDecoder::decodeInterVectors() {
+  return decodeVectors(VectorKind::kInter);
+}
+
+CinepakDecoder::Step CinepakDecoder::decodeV1Vectors() {
+  return decodeVectors(VectorKind::kV1Only);
+}
+
+CinepakDecoder::Step CinepakDecoder::decodeVectors(VectorKind kind) {
+  int32_t end = 0;
+  if (!readChunkEnd(end)) return Step::kStop;
+  // Blocks may read past the chunk's end (the cursor is set to the end
+  // afterwards); only the end of the sample is a hard limit.
+  const uint8_t* at = input + cursor;
+  const uint8_t* const limit = input + inputLength;
+  FlagBits flags;
+  const ptrdiff_t width = rowPixels;
+  // Block columns past the right edge of the buffer are decoded but only the
+  // part inside it is drawn.
+  const int32_t fittingColumns = std::min(blockColumns, rowPixels / 4);
+  const ptrdiff_t fastRowBytes =
+      kind == VectorKind::kV1Only ? ptrdiff_t{fittingColumns} : worstRowBytes(fittingColumns);
+  for (int32_t row = 0; row < blockRows; ++row) {
+    const ptrdiff_t rowsLeft = (frameEnd - outputRow) / width;
+    // A strip reaching below the buffer: the rest of it cannot be shown.
+    if (rowsLeft == 0) break;
+    int32_t first = 0;
+    if (rowsLeft >= 4 && limit - at >= fastRowBytes) {
+      switch (kind) {
+        case VectorKind::kIntra:
+          intraRow(at, flags, outputRow, fittingColumns);
+          break;
+        case VectorKind::kInter:
+          interRow(at, flags, outputRow, fittingColumns);
+          break;
+        case VectorKind::kV1Only:
+          v1Row(at, outputRow, fittingColumns);
+          break;
+      }
+      first = fittingColumns;
+    }
+    if (first < blockColumns &&
+        !carefulRow(kind, at, flags, outputRow,
+                    static_cast<int32_t>(std::min<ptrdiff_t>(rowsLeft, 4)), first)) {
+      return Step::kStop;
+    }
+    outputRow += std::min(4 * width, frameEnd - outputRow);
+  }
+  currentV4 = laterStripV4;
+  currentV1 = laterStripV1;
+  cursor = end;
+  return end >= endMark ? Step::kFrameComplete : Step::kNext;
+}
+
+void CinepakDecoder::intraRow(const uint8_t*& at, FlagBits& flags, uint32_t* pixel,
+                              int32_t count) const {
+  const CodebookEntry* v4 = currentV4;
+  const CodebookEntry* v1 = currentV1;
+  const size_t width = static_cast<size_t>(rowPixels);
+  const uint8_t* in = at;
+  uint32_t word = flags.word;
+  int32_t left = flags.left;
+  for (int32_t n = 0; n < count; ++n) {
+    if (left == 0) {
+      word = loadBE32(in);
+      in += 4;
+      left = 32;
+    }
+    if (word & kTopBit) {
+      drawV4Block(&pixel, &in, v4, width);
+    } else {
+      drawV1Block(&pixel, &in, v1, width);
+    }
+    word <<= 1;
+    --left;
+  }
+  at = in;
+  flags.word = word;
+  flags.left = left;
+}
+
+void CinepakDecoder::interRow(const uint8_t*& at, FlagBits& flags, uint32_t* pixel,
+                              int32_t count) const {
+  const CodebookEntry* v4 = currentV4;
+  const CodebookEntry* v1 = currentV1;
+  const size_t width = static_cast<size_t>(rowPixels);
+  const uint8_t* in = at;
+  uint32_t word = flags.word;
+  int32_t left = flags.left;
+  int32_t n = 0;
+  while (n < count) {
+    if (left == 0) {
+      word = loadBE32(in);
+      in += 4;
+      left = 32;
+    }
+    if (!(word & kTopBit)) {
+      // Unchanged block. When no set bit is left in the word, all of its
+      // remaining bits are unchanged blocks.
+      int32_t run = 1;
+      if (word == 0) {
+        run = std::min(left, count - n);
+      } else {
+        word <<= 1;
+      }
+      left -= run;
+      n += run;
+      pixel += 4 * run;
+      continue;
+    }
+    word <<= 1;
+    --left;
+    // The second bit of a code may come from the next word, which then
+    // precedes the block's index bytes.
+    if (left == 0) {
+      word = loadBE32(in);
+      in += 4;
+      left = 32;
+    }
+    const bool isV4 = (word & kTopBit) != 0;
+    word <<= 1;
+    --left;
+    if (isV4) {
+      drawV4Block(&pixel, &in, v4, width);
+    } else {
+      drawV1Block(&pixel, &in, v1, width);
+    }
+    ++n;
+  }
+  at = in;
+  flags.word = word;
+  flags.left = left;
+}
+
+void CinepakDecoder::v1Row(const uint8_t*& at, uint32_t* pixel, int32_t count) const {
+  const CodebookEntry* v1 = currentV1;
+  const size_t width = static_cast<size_t>(rowPixels);
+  const uint8_t* in = at;
+  for (int32_t n = 0; n < count; ++n) drawV1Block(&pixel, &in, v1, width);
+  at = in;
+}
+
+bool CinepakDecoder::carefulRow(VectorKind kind, const uint8_t*& at, FlagBits& flags, uint32_t* row,
+                                int32_t visibleRows, int32_t first) const {
+  const uint8_t* const limit = input + inputLength;
+  const size_t width = static_cast<size_t>(rowPixels);
+  auto nextBit = [&](bool& bit) {
+    if (flags.left == 0) {
+      if (limit - at < 4) return false;
+      flags.word = loadBE32(at);
+      at += 4;
+      flags.left = 32;
+    }
+    bit = (flags.word & kTopBit) != 0;
+    flags.word <<= 1;
+    --flags.left;
+    return true;
+  };
+  for (int32_t column = first; column < blockColumns; ++column) {
+    bool isV4 = false;
+    if (kind == VectorKind::kIntra) {
+      if (!nextBit(isV4)) return false;
+    } else if (kind == VectorKind::kInter) {
+      bool coded = false;
+      if (!nextBit(coded)) return false;
+      if (!coded) continue;
+      if (!nextBit(isV4)) return false;
+    }
+    if (limit - at < (isV4 ? 4 : 1)) return false;
+    uint32_t block[16];
+    uint32_t* p = block;
+    if (isV4) {
+      drawV4Block(&p, &at, currentV4, 4);
+    } else {
+      drawV1Block(&p, &at, currentV1, 4);
+    }
+    const int64_t x = int64_t{column} * 4;
+    if (x >= rowPixels) continue;
+    const int32_t visibleColumns = static_cast<int32_t>(std::min<int64_t>(rowPixels - x, 4));
+    for (int32_t r = 0; r < visibleRows; ++r) {
+      uint32_t* out = row + static_cast<size_t>(r) * width + static_cast<size_t>(x);
+      for (int32_t i = 0; i < visibleColumns; ++i) out[i] = block[r * 4 + i];
+    }
+  }
+  return true;
+}
+
+}  // namespace zentrov
