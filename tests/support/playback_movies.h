@@ -25,10 +25,21 @@ namespace zentrov::test {
 // V1-only chunk of 256 zero indexes. Decodes to level in red, green and blue.
 std::vector<uint8_t> greyFrame(uint8_t level);
 // The 32-bit pixel (ignoring byte 3) that greyFrame(level) decodes to.
-inline uint32_t greyPixel(uint8_t level) { return uint32_t(level) * 0x010101u; }
+inline uint32_t greyPixel(uint8_t level) {
+  return uint32_t(level) * 0x010101u;
+}
 
 // A frame whose first chunk the decoder does not recognise.
 std::vector<uint8_t> brokenFrame();
+
+// Deterministic bytes, different for each seed.
+std::vector<uint8_t> pattern(size_t n, uint32_t seed);
+
+// 16-bit stereo sound at 44,100 Hz with the time base at the same rate, so
+// that a time stamp counts sound frames: a frame stamped S is due once the
+// ring has played 4 x S bytes. Entries: sound, a frame at 0, sound, a frame
+// at 1,000, sound, a frame at 2,000 (4,000 bytes of sound each).
+FilmSpec pacedSoundMovie();
 
 // Writes `spec` into a scratch folder named after the test; returns the path.
 std::string writeMovie(const std::string& testName, const FilmSpec& spec);
