@@ -1,0 +1,164 @@
+// zentrov-cli frames: every picture of a movie as an image file, decoded as
+// the playback tick decodes it.
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "cli/cli_command.h"
+#include "cli/export_progress.h"
+#include "cli/headless_host.h"
+#include "film/movie_open.h"
+#include "video/frame_dib.h"
+
+#ifdef ZENTROV_HAVE_PNG
+#include <png.h>
+#endif
+
+namespace zentrov::cli {
+
+namespace {
+
+constexpr size_t kBitmapFileHeaderBytes = 14;
+constexpr size_t kDibTrailingBytes = 16;  // the clipboard block's spare bytes; not part of a file
+
+enum class ImageFormat { Png, Bmp };
+
+void putLE16(uint8_t* p, uint32_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+}
+void putLE32(uint8_t* p, uint32_t v) {
+  putLE16(p, v);
+  putLE16(p + 2, v >> 16);
+}
+
+bool writeBmp(const std::string& path, const uint32_t* pixels, int32_t width, int32_t height) {
+  std::vector<uint8_t> dib = buildFrameDib(pixels, width, height);
+  const size_t dibBytes = dib.size() - kDibTrailingBytes;
+  uint8_t header[kBitmapFileHeaderBytes] = {'B', 'M'};
+  putLE32(header + 2, static_cast<uint32_t>(kBitmapFileHeaderBytes + dibBytes));  // bfSize
+  // bfReserved1 and bfReserved2 stay 0; the pixels follow the 40-byte info header.
+  putLE32(header + 10, static_cast<uint32_t>(kBitmapFileHeaderBytes + 40));  // bfOffBits
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  bool ok = std::fwrite(header, 1, sizeof header, f) == sizeof header &&
+            std::fwrite(dib.data(), 1, dibBytes, f) == dibBytes;
+  ok = std::fclose(f) == 0 && ok;
+  return ok;
+}
+
+#ifdef ZENTROV_HAVE_PNG
+bool writePng(const std::string& path, const uint32_t* pixels, int32_t width, int32_t height,
+              std::vector<uint8_t>& rgb) {
+  const size_t count = size_t(width) * size_t(height);
+  rgb.resize(count * 3);
+  for (size_t i = 0; i < count; ++i) {
+    rgb[3 * i] = static_cast<uint8_t>(pixels[i] >> 16);
+    rgb[3 * i + 1] = static_cast<uint8_t>(pixels[i] >> 8);
+    rgb[3 * i + 2] = static_cast<uint8_t>(pixels[i]);
+  }
+  png_image image;
+  std::memset(&image, 0, sizeof image);
+  image.version = PNG_IMAGE_VERSION;
+  image.width = static_cast<png_uint_32>(width);
+  image.height = static_cast<png_uint_32>(height);
+  image.format = PNG_FORMAT_RGB;
+  const int ok = png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), 0, nullptr);
+  png_image_free(&image);
+  return ok != 0;
+}
+#endif
+
+int usageError(const std::string& message) {
+  std::fprintf(stderr, "zentrov-cli frames: %s\n\n", message.c_str());
+  printUsage(stderr);
+  return kExitUsage;
+}
+
+int runFrames(const std::vector<std::string>& args) {
+  ParsedArgs parsed;
+  std::string error;
+  if (!parseArgs(args, {"header", "format"}, {}, parsed, error)) return usageError(error);
+  if (parsed.positional.size() != 2) return usageError("expected FILE and DIR");
+  ImageFormat format = ImageFormat::Png;
+  if (const std::string* f = parsed.value("format")) {
+    if (*f == "bmp")
+      format = ImageFormat::Bmp;
+    else if (*f != "png")
+      return usageError("--format takes png or bmp");
+  }
+#ifndef ZENTROV_HAVE_PNG
+  if (format == ImageFormat::Png) {
+    std::fprintf(stderr,
+                 "zentrov-cli frames: this build has no PNG support (libpng was not found); "
+                 "use --format bmp\n");
+    return kExitUsage;
+  }
+#endif
+
+  HeadlessHost host;
+  if (int rc = openForCli(host, parsed.positional[0], parsed.value("header"))) return rc;
+  Player& player = host.player;
+
+  const std::string dir = parsed.positional[1];
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  if (!std::filesystem::is_directory(dir, ec)) {
+    std::fprintf(stderr, "zentrov-cli frames: cannot create the folder %s\n", dir.c_str());
+    return kExitFailure;
+  }
+
+  const int32_t width = player.playback.frameWidth;
+  const int32_t height = player.playback.frameHeight;
+  const size_t pixels = size_t(width) * size_t(height);
+  // The picture on screen: black after the open, then each frame that decodes
+  // whole; a frame that fails leaves the one before it.
+  std::vector<uint32_t> shown(pixels, 0);
+  uint8_t* sample = player.buffers.sampleBuffer.get();
+  uint32_t* decoded = player.buffers.decodedFrame.get();
+  std::vector<uint8_t> scratch;
+  const char* extension = format == ImageFormat::Png ? "png" : "bmp";
+
+  const SampleTable& table = player.table();
+  ExportProgress progress(table.entryCount);
+  for (int32_t i = 0; i < table.entryCount; ++i) {
+    progress.update(i);
+    const SampleEntry& entry = table.entries[i];
+    if (entry.isAudio()) continue;
+    const size_t got = readSample(player, entry, sample, kSampleBufferBytes);
+    if (got > 0 && pixels <= kDecodedFramePixels &&
+        player.cinepak->decodeFrame(sample, got, decoded, kDecodedFramePixels, width) == 0)
+      std::memcpy(shown.data(), decoded, pixels * sizeof(uint32_t));
+
+    char name[32];
+    std::snprintf(name, sizeof name, "%06d.%s", i, extension);
+    const std::string path = (std::filesystem::path(dir) / name).string();
+    bool ok = false;
+    if (format == ImageFormat::Bmp) {
+      ok = writeBmp(path, shown.data(), width, height);
+    } else {
+#ifdef ZENTROV_HAVE_PNG
+      ok = writePng(path, shown.data(), width, height, scratch);
+#endif
+    }
+    if (!ok) {
+      progress.finish(i);
+      std::fprintf(stderr, "zentrov-cli frames: cannot write %s\n", path.c_str());
+      return kExitFailure;
+    }
+  }
+  progress.finish(table.entryCount);
+  return kExitOk;
+}
+
+}  // namespace
+
+ZENTROV_CLI_COMMAND("frames", "frames FILE DIR [--header N] [--format png|bmp]",
+                    "each picture as shown after its video entry, as DIR/NNNNNN.png or .bmp",
+                    runFrames);
+
+}  // namespace zentrov::cli
