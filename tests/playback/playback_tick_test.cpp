@@ -186,6 +186,10 @@ struct FormatCase {
   std::vector<size_t> lengths;
 };
 
+void PrintTo(const FormatCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
 class SoundFormatTest : public TickTest, public ::testing::WithParamInterface<FormatCase> {};
 
 // The ring holds each sample's sound back to back, whole frames only, so a
