@@ -161,6 +161,7 @@ def make_malformed():
     variant("cinepak_strip_wider_than_frame.cpk", wide_strip)
 
     adx = Film(ffmpeg_movie("64x64", 1, 4, "adpcm_adx", 8000, 2))
+    write(MALFORMED, "undamaged_adx_reference.cpk", adx.data)
     first_audio = adx.audio_entries()[0]
     at = adx.sample_at(first_audio)
     assert adx.data[at] == 0x80

@@ -401,8 +401,8 @@ TEST_P(BadHeaderTest, IsRefusedOrClipped) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Malformed, BadHeaderTest, ::testing::ValuesIn(kBadHeaders),
-                         [](const auto& info) {
-                           std::string n = info.param.name;
+                         [](const auto& param) {
+                           std::string n = param.param.name;
                            for (char& c : n)
                              if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
                            return n;
