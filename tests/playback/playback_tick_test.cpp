@@ -338,18 +338,6 @@ TEST_F(TickTest, LoopWrapWhilePausedShowsTheFirstFrameAndStaysPaused) {
   EXPECT_TRUE(rig_.sound.playing);
 }
 
-TEST_F(TickTest, NoWaitShowsFramesWithoutReadingTheClock) {
-  open(pacedSoundMovie());
-  selectFrameRate(player_, FrameRateMode::NoWait);
-  int shown = 0;
-  for (int i = 0; i < 5; ++i) shown += tickShows(rig_) ? 1 : 0;
-  EXPECT_EQ(shown, 2);
-  EXPECT_TRUE(rig_.sound.playing);  // the sound still plays at its own rate
-  EXPECT_TRUE(tickShows(rig_));
-  EXPECT_EQ(player_.playback.elapsedBytes, 0.0);
-  EXPECT_EQ(rig_.controls.status[kStatusState], "End.");
-}
-
 TEST_F(TickTest, TimeBaseZeroWaitsUntilTheModeChanges) {
   FilmSpec spec = silentSpec();
   spec.timeBase = 0;
@@ -403,21 +391,6 @@ TEST_F(TickTest, DecoderFailurePresentsThePreviousPicture) {
                                            "controls.buttoncheck 40014 1", "sound.stop",
                                            "controls.status 1 End.", "controls.menu 40014 disabled",
                                            "controls.button 40014 0", "controls.button 40015 0"}));
-}
-
-TEST_F(TickTest, FailedSurfaceLockStillSwitchesAndPresents) {
-  FilmSpec spec = silentSpec();
-  spec.samples.push_back(videoSample(greyFrame(30), 0));
-  spec.samples.push_back(videoSample(greyFrame(31), 0));
-  open(spec);
-  EXPECT_TRUE(tickShows(rig_));
-  rig_.frames.failLock = true;
-  const size_t mark = rig_.log.size();
-  EXPECT_TRUE(tickShows(rig_));
-  const std::vector<std::string> log = logSince(rig_, mark);
-  ASSERT_GE(log.size(), 3u);
-  EXPECT_EQ(log[0], "frames.convert 0");
-  EXPECT_EQ(log[2], "frames.present 0");
 }
 
 // A lost ring write must not shift the sound after it: that sound keeps its

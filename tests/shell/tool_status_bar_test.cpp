@@ -18,51 +18,26 @@ namespace {
 
 const std::string kWordKey = "Software\\NUVAND\\Zentrov|TlStBar";
 
-// The visible outcome of the word.
-struct BarsView {
-  bool toolbarShown;
-  bool flat;
-  bool labels;
-  bool statusShown;
-  int32_t toolbarHeight;
-  int32_t statusBarHeight;
-  bool hideChecked, buttonChecked, flatChecked, labelsChecked, statusChecked;
-
-  bool operator==(const BarsView& o) const {
-    return toolbarShown == o.toolbarShown && flat == o.flat && labels == o.labels &&
-           statusShown == o.statusShown && toolbarHeight == o.toolbarHeight &&
-           statusBarHeight == o.statusBarHeight && hideChecked == o.hideChecked &&
-           buttonChecked == o.buttonChecked && flatChecked == o.flatChecked &&
-           labelsChecked == o.labelsChecked && statusChecked == o.statusChecked;
-  }
-};
-
-std::ostream& operator<<(std::ostream& out, const BarsView& v) {
-  return out << "{toolbar " << v.toolbarShown << " flat " << v.flat << " labels " << v.labels
-             << " status " << v.statusShown << " heights " << v.toolbarHeight << "/"
-             << v.statusBarHeight << " checks " << v.hideChecked << v.buttonChecked << v.flatChecked
-             << v.labelsChecked << v.statusChecked << "}";
-}
-
-BarsView viewOf(FakeRig& rig) {
-  auto& m = rig.controls.menuChecked;
-  return {rig.bars.toolbarShown,
-          rig.bars.flat,
-          rig.bars.labels,
-          rig.bars.statusBarShown,
-          rig.player.shell.toolbarHeight,
-          rig.player.shell.statusBarHeight,
-          m[kCmdToolbarHide],
-          m[kCmdToolbarButton],
-          m[kCmdToolbarFlat],
-          m[kCmdToolbarAddString],
-          m[kCmdStatusBar]};
+// The visible outcome of the word in one line: the toolbar's style, the
+// status bar, both heights, then the check marks of Hide, Button style,
+// Flat style, Add string and Status bar.
+std::string viewOf(FakeRig& rig) {
+  const FakeToolStatusBars& b = rig.bars;
+  std::string view = b.toolbarShown ? (b.flat ? "flat" : "button") : "hidden";
+  view += b.labels ? "+labels" : "";
+  view += b.statusBarShown ? " status " : " nostatus ";
+  view += std::to_string(rig.player.shell.toolbarHeight) + "/" +
+          std::to_string(rig.player.shell.statusBarHeight) + " ";
+  for (int id :
+       {kCmdToolbarHide, kCmdToolbarButton, kCmdToolbarFlat, kCmdToolbarAddString, kCmdStatusBar})
+    view += rig.controls.menuChecked[id] ? "1" : "0";
+  return view;
 }
 
 struct StartCase {
   const char* name;
   uint32_t word;
-  BarsView expected;
+  std::string expected;
 };
 
 void PrintTo(const StartCase& c, std::ostream* out) {
@@ -87,26 +62,18 @@ INSTANTIATE_TEST_SUITE_P(
     Words, StartUpTest,
     ::testing::Values(
         // Nothing stored: button style, no labels, status bar.
-        StartCase{
-            "Default9", 9, {true, false, false, true, 26, 20, false, true, false, false, true}},
+        StartCase{"Default9", 9, "button status 26/20 01001"},
         // Mode 3 is never written: hidden toolbar, no mode item checked.
-        StartCase{
-            "Mode3", 3, {false, false, false, false, 0, 0, false, false, false, false, false}},
-        StartCase{"FlatWithLabels",
-                  0xE,
-                  {true, true, true, true, 42, 20, false, false, true, true, true}},
-        StartCase{"HiddenNoStatus",
-                  0,
-                  {false, false, false, false, 0, 0, true, false, false, false, false}},
-        StartCase{"HighBitsIgnored",
-                  0xFFFFFFF1u,
-                  {true, false, false, false, 26, 0, false, true, false, false, false}}),
+        StartCase{"Mode3", 3, "hidden nostatus 0/0 00000"},
+        StartCase{"FlatWithLabels", 0xE, "flat+labels status 42/20 00111"},
+        StartCase{"HiddenNoStatus", 0, "hidden nostatus 0/0 10000"},
+        StartCase{"HighBitsIgnored", 0xFFFFFFF1u, "button nostatus 26/0 01000"}),
     [](const ::testing::TestParamInfo<StartCase>& row) { return std::string(row.param.name); });
 
 struct CommandStep {
   int command;
   uint32_t word;
-  BarsView expected;
+  std::string expected;
 };
 
 // The View menu commands one after another, from the default word with
@@ -116,27 +83,13 @@ TEST(ToolStatusBarTest, ViewMenuCommandsSwitchSaveAndCheck) {
   rig.player.shell.tlStBar = 0x80000009u;
   ResetToolStatusBar(rig.player);
   const CommandStep steps[] = {
-      {kCmdToolbarFlat,
-       0x8000000Au,
-       {true, true, false, true, 26, 20, false, false, true, false, true}},
-      {kCmdToolbarAddString,
-       0x8000000Eu,
-       {true, true, true, true, 42, 20, false, false, true, true, true}},
-      {kCmdToolbarHide,
-       0x8000000Cu,
-       {false, true, true, true, 0, 20, true, false, false, true, true}},
-      {kCmdStatusBar,
-       0x80000004u,
-       {false, true, true, false, 0, 0, true, false, false, true, false}},
-      {kCmdToolbarButton,
-       0x80000005u,
-       {true, false, true, false, 42, 0, false, true, false, true, false}},
-      {kCmdToolbarAddString,
-       0x80000001u,
-       {true, false, false, false, 26, 0, false, true, false, false, false}},
-      {kCmdStatusBar,
-       0x80000009u,
-       {true, false, false, true, 26, 20, false, true, false, false, true}},
+      {kCmdToolbarFlat, 0x8000000Au, "flat status 26/20 00101"},
+      {kCmdToolbarAddString, 0x8000000Eu, "flat+labels status 42/20 00111"},
+      {kCmdToolbarHide, 0x8000000Cu, "hidden+labels status 0/20 10011"},
+      {kCmdStatusBar, 0x80000004u, "hidden+labels nostatus 0/0 10010"},
+      {kCmdToolbarButton, 0x80000005u, "button+labels nostatus 42/0 01010"},
+      {kCmdToolbarAddString, 0x80000001u, "button nostatus 26/0 01000"},
+      {kCmdStatusBar, 0x80000009u, "button status 26/20 01001"},
   };
   for (const CommandStep& s : steps) {
     onCommand(rig.player, s.command);
