@@ -41,7 +41,7 @@ std::vector<uint8_t> pattern(size_t n, uint32_t seed);
 // at 1,000, sound, a frame at 2,000 (4,000 bytes of sound each).
 FilmSpec pacedSoundMovie();
 
-// Writes `spec` into a scratch folder named after the test; returns the path.
+// Writes the movie into a scratch folder named after the test; returns the path.
 std::string writeMovie(const std::string& testName, const FilmSpec& spec);
 
 // Names `path` as the current file and opens it from the start.
