@@ -95,7 +95,11 @@ bool showPicture(Player& player, const SampleEntry& entry) {
     startRing(player, kVolumeSilent);
   }
 
-  if (state.frameRateMode == FrameRateMode::Normal && !state.stepRequest) {
+  // Until the first sound of a movie with sound starts the ring, there is no
+  // clock to wait for: a picture that comes first is shown at once rather
+  // than waiting on a stopped ring (or on the previous movie's clock).
+  const bool clockRunning = !state.audioRestart;
+  if (state.frameRateMode == FrameRateMode::Normal && !state.stepRequest && clockRunning) {
     const int32_t cursor = static_cast<int32_t>(sound.playCursor() & kRingMask);
     int32_t delta = cursor - state.lastPlayCursor;
     state.lastPlayCursor = cursor;

@@ -146,6 +146,27 @@ TEST_F(TickTest, FramesAreShownWhenTheClockReachesThemAcrossTurnsOfTheRing) {
   EXPECT_EQ(rig_.controls.status[kStatusState], "End.");
 }
 
+// A movie with sound whose first entries are pictures: no sound has started
+// the clock yet, so they are shown at once; once sound starts, pictures wait.
+TEST_F(TickTest, PicturesBeforeTheFirstSoundDoNotWaitOnAStoppedRing) {
+  FilmSpec spec = soundSpec();
+  spec.samples.push_back(videoSample(greyFrame(20), 500));
+  spec.samples.push_back(videoSample(greyFrame(30), 900));
+  spec.samples.push_back(audioSample(pattern(4000, 1)));
+  spec.samples.push_back(videoSample(greyFrame(40), 1000));
+  open(spec);
+  EXPECT_TRUE(tickShows(rig_));
+  EXPECT_TRUE(tickShows(rig_));
+  EXPECT_FALSE(rig_.sound.playing);
+  playbackTick(player_);  // the sound starts the ring and the clock
+  EXPECT_TRUE(rig_.sound.playing);
+  EXPECT_FALSE(tickShows(rig_));
+  playTo(4 * 1000 - 4);
+  EXPECT_FALSE(tickShows(rig_));
+  playTo(4 * 1000);
+  EXPECT_TRUE(tickShows(rig_));
+}
+
 TEST_F(TickTest, SoundRunsAheadIntoTheRingAndWrapsAtItsEnd) {
   constexpr size_t kChunk = 100000;  // eleven of them cross the end of the ring
   FilmSpec spec = soundSpec();
