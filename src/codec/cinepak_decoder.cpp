@@ -178,19 +178,18 @@ void CinepakDecoder::decodeEntry(CodebookEntry** first, CodebookEntry** second) 
   const uint8_t* bytes = input + cursor;
   const int32_t u = signedByte(bytes[4]);
   const int32_t v = signedByte(bytes[5]);
-  // The colour terms are floored, not truncated: biasing them by 512 << 10
-  // keeps the shifted value non-negative, so the shift is a floor division.
+  // Y is a whole multiple of 1024 in the weighted sum, so each component is
+  // Y plus its colour term divided by 1024 and floored. Biasing the term by
+  // 512 << 10 keeps the shifted value non-negative, so the shift floors.
   constexpr int32_t kBias = 512;
-  const int32_t redTerm = 1436 * v + (kBias << 10);
-  const int32_t greenTerm = -731 * v - 352 * u + (kBias << 10);
-  const int32_t blueTerm = 1815 * u + (kBias << 10);
+  const int32_t redOffset = ((1436 * v + (kBias << 10)) >> 10) - kBias;
+  const int32_t greenOffset = ((-731 * v - 352 * u + (kBias << 10)) >> 10) - kBias;
+  const int32_t blueOffset = ((1815 * u + (kBias << 10)) >> 10) - kBias;
   CodebookEntry entry;
   for (int i = 0; i < 4; ++i) {
-    const int32_t y = int32_t{bytes[i]} << 10;
-    const uint32_t red = clampComponent(((y + redTerm) >> 10) - kBias);
-    const uint32_t green = clampComponent(((y + greenTerm) >> 10) - kBias);
-    const uint32_t blue = clampComponent(((y + blueTerm) >> 10) - kBias);
-    entry.pixels[i] = (red << 16) | (green << 8) | blue;
+    const int32_t y = bytes[i];
+    entry.pixels[i] = (clampComponent(y + redOffset) << 16) |
+                      (clampComponent(y + greenOffset) << 8) | clampComponent(y + blueOffset);
   }
   if (first != nullptr) *(*first)++ = entry;
   if (second != nullptr) *(*second)++ = entry;
@@ -200,10 +199,15 @@ void CinepakDecoder::decodeEntry(CodebookEntry** first, CodebookEntry** second) 
 inline void CinepakDecoder::drawV4Block(uint32_t** pixel, const uint8_t** at,
                                         const CodebookEntry* codebook, size_t width) {
   const uint8_t* index = *at;
-  const uint32_t* e1 = codebook[index[0]].pixels;
-  const uint32_t* e2 = codebook[index[1]].pixels;
-  const uint32_t* e3 = codebook[index[2]].pixels;
-  const uint32_t* e4 = codebook[index[3]].pixels;
+  // Copies of the entries: stores into the frame could otherwise force reloads.
+  const CodebookEntry q1 = codebook[index[0]];
+  const CodebookEntry q2 = codebook[index[1]];
+  const CodebookEntry q3 = codebook[index[2]];
+  const CodebookEntry q4 = codebook[index[3]];
+  const uint32_t* e1 = q1.pixels;
+  const uint32_t* e2 = q2.pixels;
+  const uint32_t* e3 = q3.pixels;
+  const uint32_t* e4 = q4.pixels;
   *at = index + 4;
   uint32_t* p = *pixel;
   *pixel = p + 4;
@@ -355,12 +359,20 @@ void CinepakDecoder::interRow(const uint8_t*& at, FlagBits& flags, uint32_t* pix
   int32_t left = flags.left;
   int32_t n = 0;
   while (n < count) {
-    if (left == 0) {
-      word = loadBE32(in);
-      in += 4;
-      left = 32;
-    }
-    if (!(word & kTopBit)) {
+    if (left >= 2) {
+      // Two bits at a time: 10 is V1, 11 is V4, 0x is an unchanged block.
+      const uint32_t code = word >> 30;
+      if (code >= 2) {
+        word <<= 2;
+        left -= 2;
+        if (code == 3) {
+          drawV4Block(&pixel, &in, v4, width);
+        } else {
+          drawV1Block(&pixel, &in, v1, width);
+        }
+        ++n;
+        continue;
+      }
       // Unchanged block. When no set bit is left in the word, all of its
       // remaining bits are unchanged blocks.
       int32_t run = 1;
@@ -374,18 +386,27 @@ void CinepakDecoder::interRow(const uint8_t*& at, FlagBits& flags, uint32_t* pix
       pixel += 4 * run;
       continue;
     }
-    word <<= 1;
-    --left;
-    // The second bit of a code may come from the next word, which then
-    // precedes the block's index bytes.
     if (left == 0) {
       word = loadBE32(in);
       in += 4;
       left = 32;
+      continue;
     }
+    // One bit left: 0 is an unchanged block; a 1 takes its second bit from
+    // the next word, which precedes the block's index bytes.
+    const bool coded = (word & kTopBit) != 0;
+    word = 0;
+    left = 0;
+    if (!coded) {
+      pixel += 4;
+      ++n;
+      continue;
+    }
+    word = loadBE32(in);
+    in += 4;
     const bool isV4 = (word & kTopBit) != 0;
     word <<= 1;
-    --left;
+    left = 31;
     if (isV4) {
       drawV4Block(&pixel, &in, v4, width);
     } else {
