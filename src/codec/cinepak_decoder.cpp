@@ -453,7 +453,13 @@ bool CinepakDecoder::carefulRow(VectorKind kind, const uint8_t*& at, FlagBits& f
       if (!coded) continue;
       if (!nextBit(isV4)) return false;
     }
-    if (limit - at < (isV4 ? 4 : 1)) return false;
+    const int32_t indexBytes = isV4 ? 4 : 1;
+    if (limit - at < indexBytes) return false;
+    const int64_t x = int64_t{column} * 4;
+    if (x >= rowPixels) {
+      at += indexBytes;  // right of the buffer: nothing to draw
+      continue;
+    }
     uint32_t block[16];
     uint32_t* p = block;
     if (isV4) {
@@ -461,8 +467,6 @@ bool CinepakDecoder::carefulRow(VectorKind kind, const uint8_t*& at, FlagBits& f
     } else {
       drawV1Block(&p, &at, currentV1, 4);
     }
-    const int64_t x = int64_t{column} * 4;
-    if (x >= rowPixels) continue;
     const int32_t visibleColumns = static_cast<int32_t>(std::min<int64_t>(rowPixels - x, 4));
     for (int32_t r = 0; r < visibleRows; ++r) {
       uint32_t* out = row + static_cast<size_t>(r) * width + static_cast<size_t>(x);
