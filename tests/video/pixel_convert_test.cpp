@@ -55,19 +55,6 @@ TEST(ColourCube, IndexOfKnownColours) {
   }
 }
 
-TEST(ColourCube, LevelBoundaries) {
-  // Each component's level: 0-42, 43-85, 86-127, 128-170, 171-213, 214-255.
-  const int firstOfLevel[] = {0, 43, 86, 128, 171, 214, 256};
-  for (int level = 0; level < 6; ++level) {
-    for (int c = firstOfLevel[level]; c < firstOfLevel[level + 1]; ++c) {
-      const uint8_t v = uint8_t(c);
-      ASSERT_EQ(colourCubeIndex(0, 0, v), 10 + level) << c;
-      ASSERT_EQ(colourCubeIndex(0, v, 0), 10 + 6 * level) << c;
-      ASSERT_EQ(colourCubeIndex(v, 0, 0), 10 + 36 * level) << c;
-    }
-  }
-}
-
 TEST(PixelFormat, ShiftTablesFromMasks) {
   struct Case {
     const char* name;
@@ -243,27 +230,6 @@ TEST(ConvertFrame, MatchesPlainVersionForEveryCode) {
         EXPECT_EQ(fast[size_t(pitch) - 1], kGuard);
       }
     }
-  }
-}
-
-TEST(ConvertFrame, GreyRampThroughEveryComponentValue) {
-  // All 256 values of each component, through every code, against the plain version.
-  std::vector<uint32_t> frame(256 * 3);
-  for (uint32_t v = 0; v < 256; ++v) {
-    frame[v] = pixel(uint8_t(v), 0, uint8_t(255 - v));
-    frame[256 + v] = pixel(0, uint8_t(v), 0, uint8_t(v));
-    frame[512 + v] = pixel(uint8_t(v), uint8_t(v), uint8_t(v));
-  }
-  const PixelMasks masks[] = {{}, k555, k565, kBgr565, {}, {}};
-  const int32_t depths[] = {8, 16, 16, 16, 24, 32};
-  const int bytes[] = {1, 2, 2, 2, 3, 4};
-  for (int i = 0; i < 6; ++i) {
-    DisplayPixelFormat f = formatFor(depths[i], masks[i]);
-    const int32_t pitch = 256 * bytes[i];
-    std::vector<uint8_t> fast(size_t(pitch) * 3, kGuard), plain = fast;
-    convertFrame(f, frame.data(), 256, 3, fast.data(), pitch, 640, 480);
-    referenceConvert(f.formatCode, masks[i], frame.data(), 256, 3, plain.data(), pitch, 640, 480);
-    EXPECT_EQ(fast, plain) << "code " << f.formatCode;
   }
 }
 
