@@ -460,6 +460,16 @@ bool CinepakDecoder::carefulRow(VectorKind kind, const uint8_t*& at, FlagBits& f
       at += indexBytes;  // right of the buffer: nothing to draw
       continue;
     }
+    if (visibleRows == 4 && x + 4 <= rowPixels) {
+      uint32_t* pixel = row + static_cast<size_t>(x);
+      if (isV4) {
+        drawV4Block(&pixel, &at, currentV4, width);
+      } else {
+        drawV1Block(&pixel, &at, currentV1, width);
+      }
+      continue;
+    }
+    // Cut by the buffer's edge: drawn aside, then the part inside copied.
     uint32_t block[16];
     uint32_t* p = block;
     if (isV4) {
