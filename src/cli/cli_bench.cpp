@@ -2,6 +2,7 @@
 // reading and no pacing in the measurement. Scripts read the printed lines.
 
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -27,12 +28,14 @@ struct LoadedSample {
 };
 
 // Runs `step` over the samples again and again, in order, until `seconds`
-// have passed; returns the units `step` reports per second.
+// have passed; returns the units `step` reports per second of processor time
+// (the time ffmpeg is measured by too), so a busy machine does not lower it.
 template <typename Step>
 double measure(const std::vector<LoadedSample>& samples, double seconds, Step step,
                void (*beforePass)(Player&), Player& player) {
   if (samples.empty()) return 0.0;
   const Clock::time_point start = Clock::now();
+  const std::clock_t cpuStart = std::clock();
   const auto limit = std::chrono::duration<double>(seconds);
   double units = 0.0;
   for (;;) {
@@ -40,7 +43,10 @@ double measure(const std::vector<LoadedSample>& samples, double seconds, Step st
     for (const LoadedSample& s : samples) {
       units += step(s);
       const auto elapsed = std::chrono::duration<double>(Clock::now() - start);
-      if (elapsed >= limit) return units / elapsed.count();
+      if (elapsed >= limit) {
+        const double cpu = double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+        return units / (cpu > 0.0 ? cpu : elapsed.count());
+      }
     }
   }
 }
