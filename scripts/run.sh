@@ -5,8 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 movie=${1:-samples/sample.cpk}
-for p in cmake make g++ libpng-dev libgtest-dev; do
-  dpkg -s "$p" >/dev/null 2>&1 || { apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq cmake make g++ libpng-dev libgtest-dev; break; }
+for p in cmake make g++ libpng-dev; do
+  dpkg -s "$p" >/dev/null 2>&1 || { apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq cmake make g++ libpng-dev; break; }
 done
 cmake --preset release >/dev/null
 cmake --build --preset release -j "$(nproc)" --target zentrov-cli
