@@ -9,58 +9,6 @@
 
 namespace zentrov::cli {
 
-bool SilentRing::write(uint32_t offset, const uint8_t* data, uint32_t bytes) {
-  for (uint32_t done = 0; done < bytes;) {
-    const uint32_t at = (offset + done) & kRingMask;
-    const uint32_t piece = std::min(bytes - done, kRingBytes - at);
-    std::memcpy(ring.data() + at, data + done, piece);
-    done += piece;
-  }
-  return true;
-}
-
-void SilentRing::clear() {
-  std::fill(ring.begin(), ring.end(), 0);
-}
-
-void MemoryFrames::clearBackSurfaces() {
-  std::fill(shown.begin(), shown.end(), 0);
-}
-
-bool MemoryFrames::convertToNextBackSurface(const uint32_t* frame, int32_t w, int32_t h) {
-  shown.assign(frame, frame + size_t(w) * size_t(h));
-  width = w;
-  height = h;
-  ++converted;
-  return true;
-}
-
-bool MemorySettings::readDword(const std::string& key, const std::string& name, uint32_t& value) {
-  auto it = dwords_.find(key + '\n' + name);
-  if (it == dwords_.end()) return false;
-  value = it->second;
-  return true;
-}
-
-bool MemorySettings::readString(const std::string& key, const std::string& name,
-                                std::string& value) {
-  auto it = strings_.find(key + '\n' + name);
-  if (it == strings_.end()) return false;
-  value = it->second;
-  return true;
-}
-
-bool MemorySettings::writeDword(const std::string& key, const std::string& name, uint32_t value) {
-  dwords_[key + '\n' + name] = value;
-  return true;
-}
-
-bool MemorySettings::writeString(const std::string& key, const std::string& name,
-                                 const std::string& value) {
-  strings_[key + '\n' + name] = value;
-  return true;
-}
-
 HeadlessHost::HeadlessHost(SoundRing* soundOverride)
     : player(Ports{soundOverride ? *soundOverride : silentRing, frames, controls, settings,
                    dialogs}) {}

@@ -15,8 +15,8 @@
 #include "film/movie_open.h"
 #include "playback/playback_tick.h"
 #include "playback/transport.h"
+#include "shell/null_ports.h"
 #include "shell/player.h"
-#include "shell/ports.h"
 
 using namespace zentrov;
 
@@ -57,38 +57,6 @@ class CheckedFrames : public FrameOutput {
   void present() override {}
   void resizeWindow(int32_t, int32_t) override {}
   uint32_t sink = 0;
-};
-
-class NullControls : public Controls {
- public:
-  void setStatusText(int, const char*) override {}
-  void setMenuItemState(int, MenuState) override {}
-  void checkMenuItem(int, bool) override {}
-  void enableButton(int, bool) override {}
-  void checkButton(int, bool) override {}
-  void setRecentFileItems(const std::vector<RecentFileItem>&) override {}
-  void showMessage(const std::string&, const std::string&) override {}
-  void setWindowTitle(const std::string&) override {}
-};
-
-class NullSettings : public SettingsStore {
- public:
-  bool readDword(const std::string&, const std::string&, uint32_t&) override { return false; }
-  bool readString(const std::string&, const std::string&, std::string&) override { return false; }
-  bool writeDword(const std::string&, const std::string&, uint32_t) override { return true; }
-  bool writeString(const std::string&, const std::string&, const std::string&) override {
-    return true;
-  }
-};
-
-class NullDialogs : public Dialogs {
- public:
-  bool chooseMovieFile(std::string&) override { return false; }
-  void showAbout() override {}
-  void showProperty() override {}
-  int searchHeader() override { return 0; }
-  void openHomePage(const std::string&) override {}
-  void copyToClipboard(const std::vector<uint8_t>&) override {}
 };
 
 struct Rig {
