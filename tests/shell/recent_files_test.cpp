@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -16,12 +18,12 @@
 namespace zentrov::test {
 namespace {
 
+using List = std::vector<std::string>;
+
 const std::string kKey = "Software\\NUVAND\\Zentrov";
 std::string mruKey(int i) {
   return kKey + "\\MRU" + std::to_string(i) + "|path";
 }
-
-using List = std::vector<std::string>;
 
 List listOf(const Player& player) {
   return List(player.shell.recentFiles.begin(), player.shell.recentFiles.end());
@@ -32,9 +34,22 @@ void setList(Player& player, const List& names) {
     player.shell.recentFiles[i] = i < names.size() ? names[i] : "";
 }
 
+List split(const std::string& words) {
+  std::istringstream in(words);
+  return List(std::istream_iterator<std::string>(in), std::istream_iterator<std::string>());
+}
+
 List padded(List names) {
   names.resize(kRecentFileCount);
   return names;
+}
+
+// The File menu's recent items as "id label".
+List menuOf(const FakeRig& rig) {
+  List items;
+  for (const auto& item : rig.controls.recentItems)
+    items.push_back(std::to_string(item.id) + " " + item.label);
+  return items;
 }
 
 TEST(RecentFilesTest, FirstRunKeepsDefaultsAndRecordsTheProgramPath) {
@@ -47,10 +62,6 @@ TEST(RecentFilesTest, FirstRunKeepsDefaultsAndRecordsTheProgramPath) {
   EXPECT_EQ(listOf(rig.player), padded({}));
   EXPECT_EQ(rig.settings.strings[kKey + "|Path"], "C:\\Zentrov\\zentrov.exe");
   EXPECT_TRUE(rig.settings.dwords.empty());  // the word is written only by saving
-
-  UpdateMRUFile(rig.player);
-  EXPECT_EQ(rig.log.back(), "controls.recent 0");
-  EXPECT_EQ(rig.settings.strings.size(), 1u);  // no name: nothing saved
 }
 
 TEST(RecentFilesTest, ReadsBackTheWordAndTheListAsTerminatedNames) {
@@ -68,78 +79,39 @@ TEST(RecentFilesTest, ReadsBackTheWordAndTheListAsTerminatedNames) {
 
   // Menu items go by entry: ids and mnemonics skip the empty entries.
   UpdateMRUFile(rig.player);
-  const auto& items = rig.controls.recentItems;
-  ASSERT_EQ(items.size(), 4u);
-  EXPECT_EQ(items[0].id, 40100);
-  EXPECT_EQ(items[0].label, "&1 a.cpk");
-  EXPECT_EQ(items[1].id, 40102);
-  EXPECT_EQ(items[1].label, "&3 c.cpk");
-  EXPECT_EQ(items[2].id, 40105);
-  EXPECT_EQ(items[2].label, "&6 " + longName.substr(0, 259));
-  EXPECT_EQ(items[3].id, 40106);
-  EXPECT_EQ(items[3].label, "&7 d.cpk");
+  EXPECT_EQ(menuOf(rig), (List{"40100 &1 a.cpk", "40102 &3 c.cpk",
+                               "40105 &6 " + longName.substr(0, 259), "40106 &7 d.cpk"}));
 }
 
-struct MoveCase {
-  const char* name;
-  List before;
-  std::string opened;
-  List after;
-};
-
-void PrintTo(const MoveCase& c, std::ostream* out) {
-  *out << c.name;
-}
-
-class MoveToTopTest : public ::testing::TestWithParam<MoveCase> {};
-
-TEST_P(MoveToTopTest, OpenedNameGoesToTheTopAndEverythingIsSaved) {
-  const MoveCase& c = GetParam();
-  FakeRig rig;
-  setList(rig.player, c.before);
-  rig.player.shell.currentFileName = c.opened;
-  UpdateMRUFile(rig.player);
-  EXPECT_EQ(listOf(rig.player), padded(c.after));
-  for (int i = 0; i < kRecentFileCount; ++i)
-    EXPECT_EQ(rig.settings.strings[mruKey(i)], padded(c.after)[size_t(i)]) << "MRU" << i;
-  EXPECT_EQ(rig.settings.dwords[kKey + "|TlStBar"], 9u);
-  ASSERT_FALSE(rig.controls.recentItems.empty());
-  EXPECT_EQ(rig.controls.recentItems[0].label, "&1 " + c.opened);
-}
-
-const List kTen = {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j"};
-
-INSTANTIATE_TEST_SUITE_P(
-    Lists, MoveToTopTest,
-    ::testing::Values(MoveCase{"EntryThreeMovesToTheTop",
-                               kTen,
-                               "d",
-                               {"d", "a", "b", "c", "e", "f", "g", "h", "i", "j"}},
-                      MoveCase{"EleventhFileDropsTheOldest",
-                               kTen,
-                               "k",
-                               {"k", "a", "b", "c", "d", "e", "f", "g", "h", "i"}},
-                      MoveCase{"CaseInsensitiveMatchKeepsTheNewSpelling",
-                               {"x.cpk", "d:\\a.cpk", "y.cpk"},
-                               "D:\\A.CPK",
-                               {"D:\\A.CPK", "x.cpk", "y.cpk"}},
-                      MoveCase{"FirstStaysFirst", {"a", "b", "c"}, "a", {"a", "b", "c"}},
-                      MoveCase{"NewNameInAShortList", {"a", "b"}, "c", {"c", "a", "b"}},
-                      MoveCase{"OtherSpellingsOfAPathAreOtherNames",
-                               {"d:\\movies\\a.cpk"},
-                               "d:/movies/a.cpk",
-                               {"d:/movies/a.cpk", "d:\\movies\\a.cpk"}}),
-    [](const ::testing::TestParamInfo<MoveCase>& row) { return std::string(row.param.name); });
-
-TEST(RecentFilesTest, TenFilesShowMnemonicsOneToNineThenZero) {
-  FakeRig rig;
-  setList(rig.player, kTen);
-  UpdateMRUFile(rig.player);
-  const auto& items = rig.controls.recentItems;
-  ASSERT_EQ(items.size(), 10u);
-  for (int k = 0; k < 10; ++k) {
-    EXPECT_EQ(items[size_t(k)].id, 40100 + k);
-    EXPECT_EQ(items[size_t(k)].label, "&" + std::to_string((k + 1) % 10) + " " + kTen[size_t(k)]);
+TEST(RecentFilesTest, OpenedNameGoesToTheTopAndEverythingIsSaved) {
+  const struct {
+    const char* name;
+    List before;
+    std::string opened;
+    List after;
+    std::string lastItem;  // the tenth item's mnemonic is 0
+  } cases[] = {
+      {"entry 3 moves to the top", split("a b c d e f g h i j"), "d", split("d a b c e f g h i j"),
+       "40109 &0 j"},
+      {"an eleventh file drops the oldest", split("a b c d e f g h i j"), "k",
+       split("k a b c d e f g h i"), "40109 &0 i"},
+      {"a case-insensitive match keeps the new spelling", split("x.cpk d:\\a.cpk y.cpk"),
+       "D:\\A.CPK", split("D:\\A.CPK x.cpk y.cpk"), "40102 &3 y.cpk"},
+      {"the first stays first", split("a b c"), "a", split("a b c"), "40102 &3 c"},
+  };
+  for (const auto& c : cases) {
+    FakeRig rig;
+    setList(rig.player, c.before);
+    rig.player.shell.currentFileName = c.opened;
+    UpdateMRUFile(rig.player);
+    EXPECT_EQ(listOf(rig.player), padded(c.after)) << c.name;
+    for (int i = 0; i < kRecentFileCount; ++i)
+      EXPECT_EQ(rig.settings.strings[mruKey(i)], padded(c.after)[size_t(i)]) << c.name << i;
+    EXPECT_EQ(rig.settings.dwords[kKey + "|TlStBar"], 9u) << c.name;
+    const List menu = menuOf(rig);
+    ASSERT_EQ(menu.size(), c.after.size()) << c.name;
+    EXPECT_EQ(menu.front(), "40100 &1 " + c.opened) << c.name;
+    EXPECT_EQ(menu.back(), c.lastItem) << c.name;
   }
 }
 
@@ -161,7 +133,7 @@ TEST(RecentFilesTest, FileThatFailsToOpenIsStillListed) {
   EXPECT_EQ(openPath(rig.player, missing), OpenResult::FileNotFound);
   EXPECT_TRUE(rig.player.shell.currentFileName.empty());
   EXPECT_EQ(listOf(rig.player), padded({missing, "a"}));
-  EXPECT_EQ(rig.controls.recentItems[0].label, "&1 " + missing);
+  EXPECT_EQ(rig.controls.recentItems.at(0).label, "&1 " + missing);
 }
 
 }  // namespace

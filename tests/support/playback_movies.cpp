@@ -1,5 +1,7 @@
 #include "support/playback_movies.h"
 
+#include <gtest/gtest.h>
+
 #include "shell/player.h"
 #include "support/test_paths.h"
 
@@ -43,12 +45,9 @@ FilmSpec pacedSoundMovie() {
   spec.audioBits = 16;
   spec.sampleRate = 44100u << 16;
   spec.timeBase = 44100;
-  spec.samples.push_back(audioSample(pattern(4000, 1)));
-  spec.samples.push_back(videoSample(greyFrame(20), 0));
-  spec.samples.push_back(audioSample(pattern(4000, 2)));
-  spec.samples.push_back(videoSample(greyFrame(21), 1000));
-  spec.samples.push_back(audioSample(pattern(4000, 3)));
-  spec.samples.push_back(videoSample(greyFrame(22), 2000));
+  spec.samples = {audioSample(pattern(4000, 1)), videoSample(greyFrame(20), 0),
+                  audioSample(pattern(4000, 2)), videoSample(greyFrame(21), 1000),
+                  audioSample(pattern(4000, 3)), videoSample(greyFrame(22), 2000)};
   return spec;
 }
 
@@ -61,6 +60,12 @@ std::string writeMovie(const std::string& testName, const FilmSpec& spec) {
 OpenResult openPath(Player& player, const std::string& path) {
   player.shell.currentFileName = path;
   return openMovie(player, kOpenFromStart);
+}
+
+OpenResult openTestMovie(Player& player, const FilmSpec& spec, const std::string& tag) {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  return openPath(
+      player, writeMovie(std::string(info->test_suite_name()) + "." + info->name() + tag, spec));
 }
 
 }  // namespace zentrov::test

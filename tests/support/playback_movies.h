@@ -4,8 +4,7 @@
 //
 //   FilmSpec spec;                                  // 64x64, no sound
 //   spec.samples.push_back(videoSample(greyFrame(40), 0));
-//   std::string path = writeMovie("my_test", spec);
-//   openPath(rig.player, path);
+//   openTestMovie(rig.player, spec);
 
 #include <cstdint>
 #include <string>
@@ -46,5 +45,9 @@ std::string writeMovie(const std::string& testName, const FilmSpec& spec);
 
 // Names `path` as the current file and opens it from the start.
 OpenResult openPath(Player& player, const std::string& path);
+
+// Writes the movie into a scratch folder named after the running test (and
+// `tag`, for a test that opens several) and opens it.
+OpenResult openTestMovie(Player& player, const FilmSpec& spec, const std::string& tag = "");
 
 }  // namespace zentrov::test
