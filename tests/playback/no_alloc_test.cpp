@@ -11,6 +11,7 @@
 
 #include "playback/playback_tick.h"
 #include "playback/transport.h"
+#include "shell/null_ports.h"
 #include "shell/player.h"
 #include "support/playback_movies.h"
 
@@ -47,84 +48,14 @@ void operator delete[](void* p, std::size_t) noexcept {
 namespace zentrov::test {
 namespace {
 
-// Ports that keep nothing but fixed-size state, so that any allocation seen
+// The core's null ports keep fixed-size state only, so any allocation seen
 // comes from the player itself.
-class QuietRing : public SoundRing {
- public:
-  uint32_t playCursor() override { return cursor; }
-  bool write(uint32_t offset, const uint8_t* data, uint32_t bytes) override {
-    for (uint32_t i = 0; i < bytes; ++i) ring[(offset + i) & kRingMask] = data[i];
-    written += bytes;
-    return true;
-  }
-  void clear() override { std::memset(ring.data(), 0, ring.size()); }
-  void setPosition(uint32_t offset) override { cursor = offset; }
-  void setPan(int32_t) override {}
-  void setVolume(int32_t) override {}
-  void setFrequency(uint32_t) override {}
-  void playLooping() override {}
-  void stop() override {}
-
-  std::vector<uint8_t> ring = std::vector<uint8_t>(kRingBytes);
-  uint32_t cursor = 0;
-  uint64_t written = 0;
-};
-
-class QuietFrames : public FrameOutput {
- public:
-  void clearBackSurfaces() override {}
-  bool convertToNextBackSurface(const uint32_t* frame, int32_t width, int32_t height) override {
-    std::memcpy(surface.data(), frame, size_t(width) * size_t(height) * 4);
-    ++converted;
-    return true;
-  }
-  void present() override { ++presented; }
-  void resizeWindow(int32_t, int32_t) override {}
-
-  std::vector<uint32_t> surface = std::vector<uint32_t>(kDecodedFramePixels);
-  int converted = 0;
-  int presented = 0;
-};
-
-class QuietControls : public Controls {
- public:
-  void setStatusText(int, const char*) override { ++texts; }
-  void setMenuItemState(int, MenuState) override {}
-  void checkMenuItem(int, bool) override {}
-  void enableButton(int, bool) override {}
-  void checkButton(int, bool) override {}
-  void setRecentFileItems(const std::vector<RecentFileItem>&) override {}
-  void showMessage(const std::string&, const std::string&) override {}
-  void setWindowTitle(const std::string&) override {}
-  int texts = 0;
-};
-
-class QuietSettings : public SettingsStore {
- public:
-  bool readDword(const std::string&, const std::string&, uint32_t&) override { return false; }
-  bool readString(const std::string&, const std::string&, std::string&) override { return false; }
-  bool writeDword(const std::string&, const std::string&, uint32_t) override { return true; }
-  bool writeString(const std::string&, const std::string&, const std::string&) override {
-    return true;
-  }
-};
-
-class QuietDialogs : public Dialogs {
- public:
-  bool chooseMovieFile(std::string&) override { return false; }
-  void showAbout() override {}
-  void showProperty() override {}
-  int searchHeader() override { return 0; }
-  void openHomePage(const std::string&) override {}
-  void copyToClipboard(const std::vector<uint8_t>&) override {}
-};
-
 struct QuietRig {
-  QuietRing sound;
-  QuietFrames frames;
-  QuietControls controls;
-  QuietSettings settings;
-  QuietDialogs dialogs;
+  MemorySoundRing sound;
+  MemoryFrameOutput frames;
+  NullControls controls;
+  NullSettings settings;
+  NullDialogs dialogs;
   Player player{Ports{sound, frames, controls, settings, dialogs}};
 };
 
@@ -174,7 +105,7 @@ TEST(NoAllocationTest, PlayingAMovieAllocatesNothing) {
     for (int i = 0; i < 20; ++i) playbackTick(player);
     EXPECT_EQ(gAllocations, 0u) << "compression " << int(compression);
     EXPECT_TRUE(player.playback.paused);  // it played to its end
-    EXPECT_GT(rig.frames.converted, 6);
+    EXPECT_GT(rig.frames.converted, 6u);
     EXPECT_GT(rig.sound.written, 0u);
   }
 }
