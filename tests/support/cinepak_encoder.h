@@ -11,11 +11,12 @@
 //
 //   CinepakModel model(64, 64);                    // a 64 x 64 pixel frame buffer
 //   model.apply(frame);                             // model.pixel(x, y): what the decoder shows
+//   CinepakCanvas canvas(64, 64 * 64);              // a real decoder and frame buffer
+//   canvas.decode(bytes);                           // canvas.at(x, y) == model.pixel(x, y)
 //
-// Chunks are written in the order they are added; nothing is checked against
-// the strip's size, so malformed frames are easy to make (or add raw bytes,
-// or patch the result using chunkOffsets()). For a ready-made picture use
-// solidCinepakFrame or patternCinepakFrame.
+// Chunks are written in the order they are added and nothing is checked
+// against the strip, so malformed frames are easy to make (add raw bytes).
+// For a ready-made picture use patternCinepakFrame.
 
 #include <cstddef>
 #include <cstdint>
@@ -23,7 +24,12 @@
 #include <utility>
 #include <vector>
 
+#include "codec/cinepak_decoder.h"
+
 namespace zentrov::test {
+
+// A pixel no frame draws: frame buffers start with it.
+constexpr uint32_t kUntouched = 0xDEADBEEFu;
 
 // One codebook entry as stored: four luminances (top-left, top-right,
 // bottom-left, bottom-right) and the blue and red differences.
@@ -32,11 +38,12 @@ struct CinepakEntry {
   int8_t u = 0;
   int8_t v = 0;
 };
-CinepakEntry greyEntry(uint8_t y);
 CinepakEntry cinepakEntry(uint8_t y0, uint8_t y1, uint8_t y2, uint8_t y3, int8_t u = 0,
                           int8_t v = 0);
+CinepakEntry greyEntry(uint8_t y);
 
-enum class CinepakBook { kV4, kV1 };
+// Valued as the offset of the kind's chunk ids from the V4 ones.
+enum class CinepakBook : uint8_t { kV4 = 0, kV1 = 2 };
 
 // What one 4x4 block does: stay unchanged (inter chunks only), one V1 entry
 // doubled, or four V4 entries (top-left, top-right, bottom-left, bottom-right).
@@ -45,33 +52,21 @@ struct CinepakBlock {
   CinepakCode code = CinepakCode::kSkip;
   uint8_t index[4] = {};
 };
-CinepakBlock skipBlock();
 CinepakBlock v1Block(uint8_t index);
 CinepakBlock v4Block(uint8_t topLeft, uint8_t topRight, uint8_t bottomLeft, uint8_t bottomRight);
 
+// One chunk by its id: 0x10 key strip, 0x11 inter strip; 0x20 full V4 and
+// 0x22 full V1 codebook; 0x21 and 0x23 their selective updates; 0x30 intra
+// vectors (every block V1 or V4, one flag bit each), 0x31 inter vectors (codes
+// 0 unchanged, 10 V1, 11 V4), 0x32 V1-only vectors (one index byte per block).
+// Id 0: `tail` written as it is.
 struct CinepakChunk {
-  enum class Kind {
-    kStrip,              // 0x10 key strip, 0x11 inter strip
-    kFullCodebook,       // 0x20 V4, 0x22 V1
-    kSelectiveCodebook,  // 0x21 V4, 0x23 V1
-    kIntraVectors,       // 0x30: every block V1 or V4, one flag bit each
-    kInterVectors,       // 0x31: codes 0 unchanged, 10 V1, 11 V4
-    kV1Vectors,          // 0x32: one index byte per block
-    kRaw,                // `raw` written as it is
-  };
-  Kind kind = Kind::kRaw;
-  // kStrip
-  bool keyStrip = true;
-  uint16_t top = 0, left = 0, bottom = 0, right = 0;
-  // Codebooks
-  CinepakBook book = CinepakBook::kV4;
+  uint8_t id = 0;
+  uint16_t bottom = 0, right = 0;
   std::vector<CinepakEntry> entries;                  // full: from index 0
   std::vector<std::pair<int, CinepakEntry>> updates;  // selective: indices ascending, 0..255
-  // Vector chunks (kV1Vectors uses index[0] of each block)
-  std::vector<CinepakBlock> blocks;
-  // Bytes placed inside the chunk after its content, counted in its size.
-  std::vector<uint8_t> tail;
-  std::vector<uint8_t> raw;
+  std::vector<CinepakBlock> blocks;                   // raster order over the latest strip
+  std::vector<uint8_t> tail;  // bytes after the chunk's content, counted in its size
 };
 
 class CinepakFrame {
@@ -84,44 +79,60 @@ class CinepakFrame {
   CinepakFrame& strip(uint16_t bottom, uint16_t right, bool keyStrip = true);
   CinepakFrame& fullCodebook(CinepakBook book, std::vector<CinepakEntry> entries,
                              std::vector<uint8_t> tail = {});
-  // Selective update: a 32-bit flag word per 32 indices, each set bit followed
-  // by its entry. `tail` adds bytes after the last entry (padding).
+  // Selective update: a 32-bit flag word per 32 indices up to the last one
+  // updated, each set bit followed by its entry.
   CinepakFrame& selectiveCodebook(CinepakBook book,
                                   std::vector<std::pair<int, CinepakEntry>> updates,
                                   std::vector<uint8_t> tail = {});
-  // Blocks in raster order over the latest strip; kSkip is refused by intraVectors.
-  CinepakFrame& intraVectors(std::vector<CinepakBlock> blocks, std::vector<uint8_t> tail = {});
-  CinepakFrame& interVectors(std::vector<CinepakBlock> blocks, std::vector<uint8_t> tail = {});
-  CinepakFrame& v1Vectors(const std::vector<uint8_t>& indices, std::vector<uint8_t> tail = {});
-  CinepakFrame& raw(std::vector<uint8_t> bytes);
+  // No kSkip blocks in an intra chunk.
+  CinepakFrame& intraVectors(std::vector<CinepakBlock> blocks);
+  CinepakFrame& interVectors(std::vector<CinepakBlock> blocks);
+  CinepakFrame& v1Vectors(const std::vector<uint8_t>& indices);
+  CinepakFrame& raw(std::vector<uint8_t> bytes) {
+    return add({0, 0, 0, {}, {}, {}, std::move(bytes)});
+  }
   // Overrides the 24-bit frame length in bytes 1-3 (default: the encoded size).
-  CinepakFrame& frameLength(uint32_t length);
-  CinepakFrame& add(CinepakChunk chunk);
+  CinepakFrame& frameLength(uint32_t length) {
+    frameLength_ = length;
+    return *this;
+  }
+
+  CinepakFrame& add(CinepakChunk chunk) {
+    chunks_.push_back(std::move(chunk));
+    return *this;
+  }
 
   std::vector<uint8_t> encode() const;
-  // Where each chunk starts in encode()'s result, in the order added.
-  std::vector<size_t> chunkOffsets() const;
   const std::vector<CinepakChunk>& chunks() const { return chunks_; }
 
  private:
-  std::vector<uint8_t> encode(std::vector<size_t>* offsets) const;
-
   uint16_t width_;
   uint16_t height_;
   std::optional<uint32_t> frameLength_;
   std::vector<CinepakChunk> chunks_;
 };
 
-// The bytes of one chunk as encode() writes it (for building frames by hand).
-std::vector<uint8_t> encodeChunk(const CinepakChunk& chunk);
-
-// A key frame that paints the whole `width` x `height` picture (multiples of
-// 4) with one colour: one strip, a one-entry V1 codebook and a V1-only chunk.
-std::vector<uint8_t> solidCinepakFrame(uint16_t width, uint16_t height, uint8_t y, int8_t u = 0,
-                                       int8_t v = 0);
 // A key frame whose every 4x4 block differs from its neighbours (V1 and V4
-// blocks, several strips of at most 64 rows); `seed` varies the picture.
-CinepakFrame patternCinepakFrame(uint16_t width, uint16_t height, uint32_t seed);
+// blocks from full codebooks in the first strip, strips of at most
+// `stripRows` rows); `seed` varies the picture.
+CinepakFrame patternCinepakFrame(uint16_t width, uint16_t height, uint32_t seed,
+                                 int stripRows = 64);
+
+// A decoder with a frame buffer of `pixels` pixels, rows `width` apart.
+// decode() copies the sample's first `length` bytes into an allocation of
+// exactly that size, so the address sanitizer sees any access past the
+// sample or the buffer.
+struct CinepakCanvas {
+  CinepakCanvas(int rowPixels, size_t pixels) : width(rowPixels), frame(pixels, kUntouched) {}
+  int32_t decode(const std::vector<uint8_t>& sample, size_t length = SIZE_MAX);
+  // A pixel as drawn, without byte 3 (it carries no meaning), or kUntouched.
+  uint32_t at(size_t i) const { return frame[i] == kUntouched ? kUntouched : frame[i] & 0xFFFFFFu; }
+  uint32_t at(int x, int y) const { return at(size_t(y) * size_t(width) + size_t(x)); }
+
+  int width;
+  std::vector<uint32_t> frame;
+  CinepakDecoder decoder;
+};
 
 // The picture a correct decoder draws, written plainly from the format's
 // rules: two codebook banks per kind, the first strip of each frame drawing
@@ -129,6 +140,7 @@ CinepakFrame patternCinepakFrame(uint16_t width, uint16_t height, uint32_t seed)
 // codebooks written to the current and the later-strip bank, strips stacked
 // below each other, pixels outside the buffer not drawn. Frames must be well
 // formed (no raw chunks; each vector chunk has one block per block of its strip).
+// Pixels never drawn are kUntouched.
 class CinepakModel {
  public:
   CinepakModel(int frameWidth, int frameRows);
@@ -141,17 +153,12 @@ class CinepakModel {
   static uint32_t colour(uint8_t y, int8_t u, int8_t v);
 
  private:
-  void draw(const CinepakBlock& block, int blockX, int blockY);
-  void put(int x, int y, uint32_t value);
-
   int width_;
   int rows_;
   std::vector<uint32_t> pixels_;
   // [kind][bank][index][pixel]: kind 0 V4, 1 V1; bank 0 first strip, 1 later strips.
   uint32_t books_[2][2][256][4] = {};
   int bank_ = 0;
-  int blockRows_ = 0;
-  int blockColumns_ = 0;
 };
 
 }  // namespace zentrov::test
