@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <regex>
 #include <sstream>
@@ -70,18 +71,23 @@ TEST(CliPlay, FramesShownAtTheirStampsOrAtOnceWithNoWait) {
     const auto frames = parseLines(
         playOutput(c.options + writeMovie(std::string("cli-play-") + c.name, c.spec), 0));
     ASSERT_EQ(frames.size(), c.frames);
+    std::vector<double> lateness;
     for (size_t i = 0; i < frames.size(); ++i) {
       const double due = c.stampStep * double(i);
       char head[48];
       std::snprintf(head, sizeof head, "frame %d due %.3f", c.firstEntry + c.entryStep * int(i),
                     due);
       EXPECT_EQ(frames[i].first, head);
-      // Never before its time (allowing for the printed rounding), and late by
-      // no more than a scheduling hiccup; with --no-wait, half a second of
-      // movie is not waited for.
+      // Never before its time (allowing for the printed rounding); with
+      // --no-wait, half a second of movie is not waited for.
       EXPECT_GE(frames[i].second, c.options.empty() ? due - 0.0011 : 0.0) << head;
-      EXPECT_LE(frames[i].second, c.options.empty() ? due + 0.05 : 0.25) << head;
+      EXPECT_LE(frames[i].second, c.options.empty() ? due + 0.25 : 0.25) << head;
+      lateness.push_back(frames[i].second - due);
     }
+    // Typically within a few milliseconds; the median keeps a busy test
+    // machine's occasional late wake-up from failing the run.
+    std::sort(lateness.begin(), lateness.end());
+    if (c.options.empty()) EXPECT_LE(lateness[lateness.size() / 2], 0.03);
   }
 }
 
