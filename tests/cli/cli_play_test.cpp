@@ -87,7 +87,9 @@ TEST(CliPlay, FramesShownAtTheirStampsOrAtOnceWithNoWait) {
     // Typically within a few milliseconds; the median keeps a busy test
     // machine's occasional late wake-up from failing the run.
     std::sort(lateness.begin(), lateness.end());
-    if (c.options.empty()) EXPECT_LE(lateness[lateness.size() / 2], 0.03);
+    if (c.options.empty()) {
+      EXPECT_LE(lateness[lateness.size() / 2], 0.03);
+    }
   }
 }
 
