@@ -10,6 +10,7 @@
 #include "cli/export_progress.h"
 #include "cli/headless_host.h"
 #include "codec/sound_sample.h"
+#include "film/byte_view.h"
 #include "film/movie_open.h"
 
 namespace zentrov::cli {
@@ -23,41 +24,26 @@ constexpr uint16_t kFrameBytes = kChannels * kBitsPerSample / 8;
 // The RIFF sizes are 32-bit: stop before the file would outgrow them.
 constexpr uint64_t kMaxDataBytes = 0xFFFFFFFFull - kWavHeaderBytes;
 
-void putLE16(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-void putLE32(uint8_t* p, uint32_t v) {
-  putLE16(p, v);
-  putLE16(p + 2, v >> 16);
-}
-
 void wavHeader(uint8_t (&h)[kWavHeaderBytes], uint32_t rate, uint32_t dataBytes) {
   std::memcpy(h, "RIFF", 4);
-  putLE32(h + 4, 36 + dataBytes);
+  storeLE32(h + 4, 36 + dataBytes);
   std::memcpy(h + 8, "WAVEfmt ", 8);
-  putLE32(h + 16, 16);  // fmt chunk length
-  putLE16(h + 20, 1);   // PCM
-  putLE16(h + 22, kChannels);
-  putLE32(h + 24, rate);
-  putLE32(h + 28, rate * kFrameBytes);
-  putLE16(h + 32, kFrameBytes);
-  putLE16(h + 34, kBitsPerSample);
+  storeLE32(h + 16, 16);  // fmt chunk length
+  storeLE16(h + 20, 1);   // PCM
+  storeLE16(h + 22, kChannels);
+  storeLE32(h + 24, rate);
+  storeLE32(h + 28, rate * kFrameBytes);
+  storeLE16(h + 32, kFrameBytes);
+  storeLE16(h + 34, kBitsPerSample);
   std::memcpy(h + 36, "data", 4);
-  putLE32(h + 40, dataBytes);
-}
-
-int usageError(const std::string& message) {
-  std::fprintf(stderr, "zentrov-cli audio: %s\n\n", message.c_str());
-  printUsage(stderr);
-  return kExitUsage;
+  storeLE32(h + 40, dataBytes);
 }
 
 int runAudio(const std::vector<std::string>& args) {
   ParsedArgs parsed;
   std::string error;
-  if (!parseArgs(args, {"header"}, {}, parsed, error)) return usageError(error);
-  if (parsed.positional.size() != 2) return usageError("expected FILE and OUT.wav");
+  if (!parseArgs(args, {"header"}, {}, parsed, error)) return usageError("audio", error);
+  if (parsed.positional.size() != 2) return usageError("audio", "expected FILE and OUT.wav");
 
   HeadlessHost host;
   if (int rc = openForCli(host, parsed.positional[0], parsed.value("header"))) return rc;

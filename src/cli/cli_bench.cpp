@@ -2,9 +2,9 @@
 // reading and no pacing in the measurement. Scripts read the printed lines.
 
 #include <chrono>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -51,23 +51,17 @@ double measure(const std::vector<LoadedSample>& samples, double seconds, Step st
   }
 }
 
-int usageError(const std::string& message) {
-  std::fprintf(stderr, "zentrov-cli bench: %s\n\n", message.c_str());
-  printUsage(stderr);
-  return kExitUsage;
-}
-
 int runBench(const std::vector<std::string>& args) {
   ParsedArgs parsed;
   std::string error;
-  if (!parseArgs(args, {"header", "seconds"}, {}, parsed, error)) return usageError(error);
-  if (parsed.positional.size() != 1) return usageError("expected one FILE");
+  if (!parseArgs(args, {"header", "seconds"}, {}, parsed, error)) return usageError("bench", error);
+  if (parsed.positional.size() != 1) return usageError("bench", "expected one FILE");
   double seconds = kDefaultSeconds;
   if (const std::string* s = parsed.value("seconds")) {
     char* end = nullptr;
     seconds = std::strtod(s->c_str(), &end);
     if (s->empty() || *end != '\0' || !(seconds > 0.0) || seconds > kMaxSeconds)
-      return usageError("--seconds takes a number of seconds above 0, at most 3600");
+      return usageError("bench", "--seconds takes a number of seconds above 0, at most 3600");
   }
 
   HeadlessHost host;

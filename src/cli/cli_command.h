@@ -25,6 +25,8 @@ struct Command {
 bool registerCommand(const Command& command);
 const std::vector<Command>& commands();
 void printUsage(FILE* out);
+// "zentrov-cli COMMAND: MESSAGE", then the usage text, on stderr; returns kExitUsage.
+int usageError(const char* command, const std::string& message);
 
 // Options shared by several commands. parseArgs accepts `--name VALUE` for the
 // names in `valued`, `--name` for those in `flags`, and positional arguments.

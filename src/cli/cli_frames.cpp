@@ -11,6 +11,7 @@
 #include "cli/cli_command.h"
 #include "cli/export_progress.h"
 #include "cli/headless_host.h"
+#include "film/byte_view.h"
 #include "film/movie_open.h"
 #include "video/frame_dib.h"
 
@@ -27,22 +28,13 @@ constexpr size_t kDibTrailingBytes = 16;  // the clipboard block's spare bytes; 
 
 enum class ImageFormat { Png, Bmp };
 
-void putLE16(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-void putLE32(uint8_t* p, uint32_t v) {
-  putLE16(p, v);
-  putLE16(p + 2, v >> 16);
-}
-
 bool writeBmp(const std::string& path, const uint32_t* pixels, int32_t width, int32_t height) {
   std::vector<uint8_t> dib = buildFrameDib(pixels, width, height);
   const size_t dibBytes = dib.size() - kDibTrailingBytes;
   uint8_t header[kBitmapFileHeaderBytes] = {'B', 'M'};
-  putLE32(header + 2, static_cast<uint32_t>(kBitmapFileHeaderBytes + dibBytes));  // bfSize
+  storeLE32(header + 2, static_cast<uint32_t>(kBitmapFileHeaderBytes + dibBytes));  // bfSize
   // bfReserved1 and bfReserved2 stay 0; the pixels follow the 40-byte info header.
-  putLE32(header + 10, static_cast<uint32_t>(kBitmapFileHeaderBytes + 40));  // bfOffBits
+  storeLE32(header + 10, static_cast<uint32_t>(kBitmapFileHeaderBytes + 40));  // bfOffBits
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return false;
   bool ok = std::fwrite(header, 1, sizeof header, f) == sizeof header &&
@@ -73,23 +65,17 @@ bool writePng(const std::string& path, const uint32_t* pixels, int32_t width, in
 }
 #endif
 
-int usageError(const std::string& message) {
-  std::fprintf(stderr, "zentrov-cli frames: %s\n\n", message.c_str());
-  printUsage(stderr);
-  return kExitUsage;
-}
-
 int runFrames(const std::vector<std::string>& args) {
   ParsedArgs parsed;
   std::string error;
-  if (!parseArgs(args, {"header", "format"}, {}, parsed, error)) return usageError(error);
-  if (parsed.positional.size() != 2) return usageError("expected FILE and DIR");
+  if (!parseArgs(args, {"header", "format"}, {}, parsed, error)) return usageError("frames", error);
+  if (parsed.positional.size() != 2) return usageError("frames", "expected FILE and DIR");
   ImageFormat format = ImageFormat::Png;
   if (const std::string* f = parsed.value("format")) {
     if (*f == "bmp")
       format = ImageFormat::Bmp;
     else if (*f != "png")
-      return usageError("--format takes png or bmp");
+      return usageError("frames", "--format takes png or bmp");
   }
 #ifndef ZENTROV_HAVE_PNG
   if (format == ImageFormat::Png) {

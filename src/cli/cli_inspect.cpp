@@ -14,21 +14,17 @@ namespace zentrov::cli {
 namespace {
 
 // Parses FILE [--header N] and opens the movie; returns an exit code.
-int openFromArgs(const std::vector<std::string>& args, HeadlessHost& host) {
+int openFromArgs(const char* command, const std::vector<std::string>& args, HeadlessHost& host) {
   ParsedArgs parsed;
   std::string error;
-  if (!parseArgs(args, {"header"}, {}, parsed, error) || parsed.positional.size() != 1) {
-    std::fprintf(stderr, "zentrov-cli: %s\n\n",
-                 error.empty() ? "expected one FILE" : error.c_str());
-    printUsage(stderr);
-    return kExitUsage;
-  }
+  if (!parseArgs(args, {"header"}, {}, parsed, error)) return usageError(command, error);
+  if (parsed.positional.size() != 1) return usageError(command, "expected one FILE");
   return openForCli(host, parsed.positional[0], parsed.value("header"));
 }
 
 int runInfo(const std::vector<std::string>& args) {
   HeadlessHost host;
-  if (int rc = openFromArgs(args, host)) return rc;
+  if (int rc = openFromArgs("info", args, host)) return rc;
   const PropertyValues v = propertyValues(host.player.stream, host.player.table());
   std::printf("Frame size: %s\n", v.frameSize.c_str());
   std::printf("Total frame: %s\n", v.totalFrame.c_str());
@@ -42,7 +38,7 @@ int runInfo(const std::vector<std::string>& args) {
 
 int runTable(const std::vector<std::string>& args) {
   HeadlessHost host;
-  if (int rc = openFromArgs(args, host)) return rc;
+  if (int rc = openFromArgs("table", args, host)) return rc;
   const SampleTable& table = host.player.table();
   std::printf("Block\tAbsTime\tDspTime\tKey\n");
   for (int i = 0; i < table.entryCount; ++i) {
@@ -55,12 +51,8 @@ int runTable(const std::vector<std::string>& args) {
 int runHeaders(const std::vector<std::string>& args) {
   ParsedArgs parsed;
   std::string error;
-  if (!parseArgs(args, {}, {}, parsed, error) || parsed.positional.size() != 1) {
-    std::fprintf(stderr, "zentrov-cli: %s\n\n",
-                 error.empty() ? "expected one FILE" : error.c_str());
-    printUsage(stderr);
-    return kExitUsage;
-  }
+  if (!parseArgs(args, {}, {}, parsed, error)) return usageError("headers", error);
+  if (parsed.positional.size() != 1) return usageError("headers", "expected one FILE");
   MovieFile file;
   if (!file.open(parsed.positional[0])) {
     std::fprintf(stderr, "%s\n", kFileNotFoundText);

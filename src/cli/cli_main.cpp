@@ -41,6 +41,12 @@ void printUsage(FILE* out) {
                "4 the command could not finish.\n");
 }
 
+int usageError(const char* command, const std::string& message) {
+  std::fprintf(stderr, "zentrov-cli %s: %s\n\n", command, message.c_str());
+  printUsage(stderr);
+  return kExitUsage;
+}
+
 bool ParsedArgs::has(const std::string& name) const {
   return value(name) != nullptr;
 }

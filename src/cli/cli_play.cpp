@@ -30,12 +30,8 @@ bool neverDue(const Player& player, const SampleEntry& entry) {
 int runPlay(const std::vector<std::string>& args) {
   ParsedArgs parsed;
   std::string error;
-  if (!parseArgs(args, {"header"}, {"no-wait"}, parsed, error) || parsed.positional.size() != 1) {
-    std::fprintf(stderr, "zentrov-cli: %s\n\n",
-                 error.empty() ? "expected one FILE" : error.c_str());
-    printUsage(stderr);
-    return kExitUsage;
-  }
+  if (!parseArgs(args, {"header"}, {"no-wait"}, parsed, error)) return usageError("play", error);
+  if (parsed.positional.size() != 1) return usageError("play", "expected one FILE");
   SteadyClock clock;
   ClockSoundRing ring(clock);
   HeadlessHost host(&ring);

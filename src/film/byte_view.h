@@ -20,6 +20,15 @@ inline void storeBE32(uint8_t* p, uint32_t v) {
   p[3] = static_cast<uint8_t>(v);
 }
 
+inline void storeLE16(uint8_t* p, uint32_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+}
+inline void storeLE32(uint8_t* p, uint32_t v) {
+  storeLE16(p, v);
+  storeLE16(p + 2, v >> 16);
+}
+
 class ByteView {
  public:
   ByteView(const uint8_t* data, size_t size) : data_(data), size_(size) {}

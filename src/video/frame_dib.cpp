@@ -1,4 +1,5 @@
 #include "video/frame_dib.h"
+#include "film/byte_view.h"
 
 #include <cstddef>
 
@@ -9,15 +10,6 @@ namespace {
 constexpr size_t kInfoHeaderBytes = 40;
 constexpr size_t kTrailingBytes = 16;
 
-void putLE16(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-void putLE32(uint8_t* p, uint32_t v) {
-  putLE16(p, v);
-  putLE16(p + 2, v >> 16);
-}
-
 }  // namespace
 
 std::vector<uint8_t> buildFrameDib(const uint32_t* frame, int32_t frameWidth, int32_t frameHeight) {
@@ -27,14 +19,14 @@ std::vector<uint8_t> buildFrameDib(const uint32_t* frame, int32_t frameWidth, in
   std::vector<uint8_t> block(kInfoHeaderBytes + height * stride + kTrailingBytes, 0);
 
   uint8_t* h = block.data();
-  putLE32(h + 0, static_cast<uint32_t>(kInfoHeaderBytes));  // biSize
-  putLE32(h + 4, static_cast<uint32_t>(width));             // biWidth
-  putLE32(h + 8, static_cast<uint32_t>(height));            // biHeight > 0: bottom row first
-  putLE16(h + 12, 1);                                       // biPlanes
-  putLE16(h + 14, 24);                                      // biBitCount
+  storeLE32(h + 0, static_cast<uint32_t>(kInfoHeaderBytes));  // biSize
+  storeLE32(h + 4, static_cast<uint32_t>(width));             // biWidth
+  storeLE32(h + 8, static_cast<uint32_t>(height));            // biHeight > 0: bottom row first
+  storeLE16(h + 12, 1);                                       // biPlanes
+  storeLE16(h + 14, 24);                                      // biBitCount
   // biCompression (BI_RGB) and biSizeImage stay 0.
-  putLE32(h + 24, 1);  // biXPelsPerMeter
-  putLE32(h + 28, 1);  // biYPelsPerMeter
+  storeLE32(h + 24, 1);  // biXPelsPerMeter
+  storeLE32(h + 28, 1);  // biYPelsPerMeter
   // biClrUsed and biClrImportant stay 0.
 
   uint8_t* pixels = h + kInfoHeaderBytes;
