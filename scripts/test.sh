@@ -10,7 +10,7 @@ FUZZ_SECONDS=${FUZZ_SECONDS:-30}
 JOBS=${JOBS:-$(nproc)}
 
 packages=(cmake make g++ clang libclang-rt-14-dev libgtest-dev googletest libpng-dev
-          mingw-w64 ffmpeg)
+          mingw-w64 ffmpeg file)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
