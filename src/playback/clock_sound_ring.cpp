@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "shell/null_ports.h"
+
 namespace zentrov {
 
 namespace {
@@ -44,12 +46,7 @@ uint64_t ClockSoundRing::playedBytes() {
 }
 
 bool ClockSoundRing::write(uint32_t offset, const uint8_t* data, uint32_t bytes) {
-  for (uint32_t done = 0; done < bytes;) {
-    const uint32_t at = (offset + done) & kRingMask;
-    const uint32_t piece = std::min(bytes - done, kRingBytes - at);
-    std::memcpy(ring_.data() + at, data + done, piece);
-    done += piece;
-  }
+  copyIntoRing(ring_.data(), offset, data, bytes);
   return true;
 }
 

@@ -5,13 +5,17 @@
 
 namespace zentrov {
 
-bool MemorySoundRing::write(uint32_t offset, const uint8_t* data, uint32_t bytes) {
+void copyIntoRing(uint8_t* ring, uint32_t offset, const uint8_t* data, uint32_t bytes) {
   for (uint32_t done = 0; done < bytes;) {
     const uint32_t at = (offset + done) & kRingMask;
     const uint32_t piece = std::min(bytes - done, kRingBytes - at);
-    std::memcpy(ring.get() + at, data + done, piece);
+    std::memcpy(ring + at, data + done, piece);
     done += piece;
   }
+}
+
+bool MemorySoundRing::write(uint32_t offset, const uint8_t* data, uint32_t bytes) {
+  copyIntoRing(ring.get(), offset, data, bytes);
   written += bytes;
   return true;
 }

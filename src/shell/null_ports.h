@@ -13,6 +13,10 @@
 
 namespace zentrov {
 
+// Copies `bytes` bytes into a 1 MiB ring at `offset`, continuing at 0 past
+// its end.
+void copyIntoRing(uint8_t* ring, uint32_t offset, const uint8_t* data, uint32_t bytes);
+
 // A ring that nobody hears: writes land in memory; the cursor stands still
 // unless the owner moves it.
 class MemorySoundRing : public SoundRing {
