@@ -91,8 +91,11 @@ win_env_start() {
     "$WINE" wineboot --init >"$win_env_dir/wineboot.log" 2>&1 \
       || { win_env_fail "wineboot failed: $(tail -n 5 "$win_env_dir/wineboot.log")"; return 1; }
   fi
-  # One wine server for the whole session instead of one per program.
+  # One wine server for the whole session instead of one per program, and
+  # its service processes started now, away from the callers' pipes (they
+  # would hold a pipe to "wine prog | ..." open until the session ends).
   "$WINESERVER" -p >/dev/null 2>&1 || true
+  "$WINE" cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
   # Give the sound reader its head start.
   sleep 2
 }
