@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every preset and runs every test:
 # native Debug and address+undefined sanitizer builds with their unit tests,
-# the Release build, both mingw-w64 cross builds, and each fuzz target for a
-# short, fixed time on the committed corpus.
+# the Release build, both mingw-w64 cross builds, the Windows player's tests
+# under wine64 (in a private X server and sound server), and each fuzz target
+# for a short, fixed time on the committed corpus.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,7 +11,7 @@ FUZZ_SECONDS=${FUZZ_SECONDS:-30}
 JOBS=${JOBS:-$(nproc)}
 
 packages=(cmake make g++ clang libclang-rt-14-dev libgtest-dev googletest libpng-dev
-          mingw-w64 ffmpeg file)
+          mingw-w64 ffmpeg file wine64 xvfb pulseaudio pulseaudio-utils imagemagick)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
@@ -39,6 +40,9 @@ step "cross builds are Windows programs"
 for preset in mingw64 mingw32; do
   file build/$preset/zentrov-cli.exe | grep -q "PE32" || { echo "build/$preset/zentrov-cli.exe is not a Windows program"; exit 1; }
 done
+
+step "Windows player tests under wine64"
+./scripts/test_win32.sh
 
 step "fuzz targets, ${FUZZ_SECONDS}s each"
 for target in $(find build/fuzz -name "*_fuzz" -type f -perm -u+x | sort); do

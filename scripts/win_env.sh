@@ -47,6 +47,9 @@ win_env_fail() {
   return 1
 }
 
+# The Windows name of a file: Wine shows the Linux root as drive Z:.
+winepath_of() { echo "Z:${1//\//\\}"; }
+
 win_env_start() {
   WINE=${WINE:-/usr/lib/wine/wine64}
   WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver}
@@ -96,6 +99,18 @@ win_env_start() {
   # would hold a pipe to "wine prog | ..." open until the session ends).
   "$WINESERVER" -p >/dev/null 2>&1 || true
   "$WINE" cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
+  # Test settings of the prefix: windows not handed to a window manager (there
+  # is none, and Wine would wait two seconds for it whenever one closes), and
+  # DirectDraw drawing through GDI, into the window's own pixels, where the
+  # tests and screenshots read them.
+  local stamp="$WINEPREFIX/.zentrov-test-settings-1"
+  if [ ! -f "$stamp" ]; then
+    printf '%s\r\n' 'REGEDIT4' '' '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' \
+      '' '[HKEY_CURRENT_USER\Software\Wine\Direct3D]' '"renderer"="gdi"' >"$win_env_dir/test.reg"
+    "$WINE" regedit /S "$(winepath_of "$win_env_dir/test.reg")" </dev/null >/dev/null 2>&1 \
+      || { win_env_fail "could not apply the test settings"; return 1; }
+    touch "$stamp"
+  fi
   # Give the sound reader its head start.
   sleep 2
 }

@@ -14,6 +14,11 @@ const char kNoDirectSound[] =
     "g\x97p\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1";
 const char kNoMemory[] = "not enough memory(sound)";
 
+#ifndef _WIN64
+// 64-bit Windows widens the format pointer, and with it the description.
+static_assert(sizeof(DSBUFFERDESC1) == 20, "the 32-bit buffer description is 20 bytes");
+#endif
+
 constexpr DWORD kCreationRate = 44100;  // SetFrequency applies the movie's rate later
 constexpr WORD kChannels = 2;
 constexpr WORD kBitsPerSample = 16;

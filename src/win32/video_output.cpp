@@ -14,6 +14,11 @@ constexpr WORD kPaletteVersion = 0x300;
 // Version and count words, 256 entries and four spare bytes.
 constexpr size_t kPaletteDescriptionBytes = 1032;
 
+#ifndef _WIN64
+static_assert(sizeof(DDSURFACEDESC) == 108, "the 32-bit surface description is 108 bytes");
+static_assert(sizeof(DDBLTFX) == 100, "the 32-bit blit effects record is 100 bytes");
+#endif
+
 DDSURFACEDESC surfaceDescription(DWORD fields) {
   DDSURFACEDESC description{};
   description.dwSize = sizeof description;
