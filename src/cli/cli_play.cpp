@@ -8,8 +8,8 @@
 #include <thread>
 
 #include "cli/cli_command.h"
-#include "cli/headless_host.h"
-#include "playback/clock_sound_ring.h"
+#include "cli/cli_open.h"
+#include "headless/clock_sound_ring.h"
 #include "playback/playback_tick.h"
 #include "playback/transport.h"
 
