@@ -1,6 +1,7 @@
 #include "codec/adx_decoder.h"
 
 #include "codec/sound_frame.h"
+#include "film/byte_view.h"
 
 namespace zentrov {
 
@@ -70,9 +71,7 @@ int32_t AdxDecoder::decode(const uint8_t* input, int32_t length, uint8_t* output
     headerSkipped = true;
     // A sample too short for the header word cannot hold a block after it.
     if (remaining < kStreamHeaderWordBytes) return 0;
-    const int64_t skip = ((int64_t{input[0] & 0x7F} << 24) | (int64_t{input[1]} << 16) |
-                          (int64_t{input[2]} << 8) | int64_t{input[3]}) +
-                         kStreamHeaderWordBytes;
+    const int64_t skip = int64_t{loadBE32(input) & 0x7FFFFFFFu} + kStreamHeaderWordBytes;
     if (skip >= remaining) return 0;
     input += skip;
     remaining -= skip;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "codec/sound_frame.h"
 #include "playback/command_ids.h"
 #include "playback/player.h"
 #include "playback/window_layout.h"
@@ -84,7 +85,7 @@ OpenResult openMovie(Player& player, const OpenRequest& request) {
   state.audioRestart = true;
   // Bytes of 16-bit stereo ring progress to time-stamp units.
   state.timeScale = static_cast<double>(player.table().timeBase) /
-                    (4.0 * static_cast<double>(player.stream.rateHz()));
+                    (double(kSoundFrameBytes) * static_cast<double>(player.stream.rateHz()));
   ports.controls.setStatusText(kStatusState, "Play...");
   state.frameHeight = (state.frameHeight + 3) & ~3;
   windowResize(player);
