@@ -33,10 +33,8 @@ class PropertyView {
   const PropertyValues& values() const { return values_; }
   // Rows in the table, 0 to 8,191.
   int rowCount() const;
-  // The four column texts of row `index` (0 <= index < rowCount()).
-  std::array<std::string, 4> row(int index) const {
-    return propertyRow(index, table_.entries[index]);
-  }
+  // The four column texts of row `index`; empty texts outside the rows.
+  std::array<std::string, 4> row(int index) const;
 
  private:
   PropertyValues values_;

@@ -32,6 +32,20 @@ void* operator new(std::size_t size) {
 void* operator new[](std::size_t size) {
   return countedAllocation(size);
 }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  try {
+    return countedAllocation(size);
+  } catch (...) {
+    return nullptr;
+  }
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+  try {
+    return countedAllocation(size);
+  } catch (...) {
+    return nullptr;
+  }
+}
 void operator delete(void* p) noexcept {
   std::free(p);
 }
