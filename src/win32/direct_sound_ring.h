@@ -2,7 +2,7 @@
 // The sound ring over the sound device's DirectSound buffer. The player
 // reads and writes it from its one window thread, so there is no locking.
 
-#include "shell/ports.h"
+#include "playback/ports.h"
 #include "win32/sound_device.h"
 
 namespace zentrov::win32 {

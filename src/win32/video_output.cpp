@@ -65,7 +65,7 @@ void realizeBlackPalette(HDC screen) {
 
 VideoOutput::~VideoOutput() { release(); }
 
-uint32_t VideoOutput::setupDirectDraw(HWND window, DWORD level, SetupReporter& reporter) {
+uint32_t VideoOutput::setupDirectDraw(HWND window, DWORD level, StepReporter& reporter) {
   // Each DirectDraw call sets the failure flag; the first failure ends the set-up.
   const auto check = [&reporter](HRESULT result, const char* errorText) {
     if (SUCCEEDED(result)) {
@@ -163,21 +163,21 @@ bool VideoOutput::convertToNextBackSurface(const uint32_t* frame, int32_t width,
   return true;
 }
 
-void VideoOutput::presentFrame(HWND window, const PictureArea& area) {
+void VideoOutput::presentFrame(HWND window, const WindowLayout& layout) {
   HPALETTE previous = nullptr;
   if (palette) {
     previous = SelectPalette(windowDC, palette, FALSE);
     RealizePalette(windowDC);
   }
   IDirectDrawSurface* back = backSurface[backIndex];
-  if (primarySurface && back && area.width > 0 && area.height > 0) {
+  if (primarySurface && back && layout.displayWidth > 0 && layout.displayHeight > 0) {
     POINT origin{0, 0};
     ClientToScreen(window, &origin);
-    RECT destination{origin.x, origin.y + area.top, origin.x + area.width,
-                     origin.y + area.top + area.height};
+    const LONG top = origin.y + layout.toolbarHeight;
+    RECT destination{origin.x, top, origin.x + layout.displayWidth, top + layout.displayHeight};
     // Frames never exceed the back surface on screen, whatever the movie says.
-    RECT source{0, 0, std::min(area.frameWidth, kSurfaceWidth),
-                std::min(area.frameHeight, kSurfaceHeight)};
+    RECT source{0, 0, std::min(layout.frameWidth, kSurfaceWidth),
+                std::min(layout.frameHeight, kSurfaceHeight)};
     primarySurface->Blt(&destination, back, &source, DDBLT_WAIT, nullptr);
   }
   if (palette) SelectPalette(windowDC, previous, FALSE);
@@ -270,7 +270,7 @@ void setStyle(HWND window, LONG style) {
 
 }  // namespace
 
-void enterFullScreenWindow(HWND window, VideoOutput& video, SetupReporter& reporter) {
+void enterFullScreenWindow(HWND window, VideoOutput& video, StepReporter& reporter) {
   if (video.directDraw) {
     video.releaseSurfaces();
     SetMenu(window, nullptr);
@@ -282,7 +282,7 @@ void enterFullScreenWindow(HWND window, VideoOutput& video, SetupReporter& repor
   ShowCursor(FALSE);
 }
 
-void leaveFullScreenWindow(HWND window, HMENU menu, VideoOutput& video, SetupReporter& reporter) {
+void leaveFullScreenWindow(HWND window, HMENU menu, VideoOutput& video, StepReporter& reporter) {
   video.releaseSurfaces();
   SetMenu(window, menu);
   ShowWindow(window, SW_RESTORE);

@@ -9,23 +9,14 @@
 #include <cstdint>
 
 #include "video/pixel_convert.h"
-#include "win32/setup_reporter.h"
+#include "playback/window_layout.h"
+#include "shell/startup.h"
 
 namespace zentrov::win32 {
 
 constexpr DWORD kWindowedLevel = DDSCL_NORMAL;
 constexpr DWORD kFullScreenLevel = DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN;
 constexpr DWORD kBackLockFlags = DDLOCK_WAIT | DDLOCK_WRITEONLY;  // 0x21
-
-// Where the picture goes in the client area and what part of the back
-// surface it shows.
-struct PictureArea {
-  int32_t top = 0;  // below the toolbar
-  int32_t width = 0;
-  int32_t height = 0;
-  int32_t frameWidth = 0;
-  int32_t frameHeight = 0;
-};
 
 class VideoOutput {
  public:
@@ -37,7 +28,7 @@ class VideoOutput {
   // (Re)creates the primary surface, its clipper on `window` and both back
   // surfaces at cooperative level `level`, tracing each step. 0, or 1 after
   // the failed step's error box; the surfaces made before it stay.
-  uint32_t setupDirectDraw(HWND window, DWORD level, SetupReporter& reporter);
+  uint32_t setupDirectDraw(HWND window, DWORD level, StepReporter& reporter);
   // Colour 0 into both back surfaces.
   void clearBackSurfaces();
   // The primary surface, then back surfaces 0 and 1, each only if present.
@@ -45,8 +36,9 @@ class VideoOutput {
   // Switches to the other back surface and converts `frame` into it. False
   // when the surface is missing or cannot be locked.
   bool convertToNextBackSurface(const uint32_t* frame, int32_t width, int32_t height);
-  // Blits the current back surface into the picture area of `window`.
-  void presentFrame(HWND window, const PictureArea& area);
+  // Blits the frame in the current back surface into the picture rectangle
+  // of `layout`, below the toolbar of `window`.
+  void presentFrame(HWND window, const WindowLayout& layout);
 
   // On an 8-bit display: the 6x6x6 colour cube palette. False only when its
   // description cannot be allocated.
@@ -82,9 +74,9 @@ namespace zentrov::win32 {
 // The window side of full screen: surfaces released, no menu, the window a
 // maximised pop-up, the surfaces rebuilt for the whole screen, the mouse
 // cursor hidden.
-void enterFullScreenWindow(HWND window, VideoOutput& video, SetupReporter& reporter);
+void enterFullScreenWindow(HWND window, VideoOutput& video, StepReporter& reporter);
 // Back to the window: surfaces released, `menu` given back, the window
 // restored with its frame, the surfaces rebuilt for it, the cursor shown.
-void leaveFullScreenWindow(HWND window, HMENU menu, VideoOutput& video, SetupReporter& reporter);
+void leaveFullScreenWindow(HWND window, HMENU menu, VideoOutput& video, StepReporter& reporter);
 
 }  // namespace zentrov::win32

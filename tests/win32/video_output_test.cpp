@@ -14,7 +14,7 @@
 namespace zentrov::win32 {
 namespace {
 
-using test::RecordingReporter;
+using test::TracedPlayer;
 using test::TestWindow;
 
 HRESULT WINAPI countSurface(IDirectDrawSurface* surface, DDSURFACEDESC*, void* count) {
@@ -53,7 +53,8 @@ struct VideoOutputTest : ::testing::Test {
   }
   TestWindow window{640, 480};
   VideoOutput video;
-  RecordingReporter reporter;
+  TracedPlayer traced;
+  StepReporter& reporter = traced.reporter;
 };
 
 const std::vector<std::string> kSetupSteps = {
@@ -63,9 +64,9 @@ const std::vector<std::string> kSetupSteps = {
 
 TEST_F(VideoOutputTest, SetupTracesItsStepsAndSwitchingScreensKeepsThreeSurfaces) {
   ASSERT_EQ(video.setupDirectDraw(window.handle(), kWindowedLevel, reporter), 0u);
-  EXPECT_EQ(reporter.traces, kSetupSteps);
-  EXPECT_TRUE(reporter.errors.empty());
-  EXPECT_EQ(reporter.setupFailed, 0u);
+  EXPECT_EQ(traced.traces(), kSetupSteps);
+  EXPECT_TRUE(traced.errors().empty());
+  EXPECT_EQ(traced.player.shell.setupFailed, 0u);
   EXPECT_EQ(liveSurfaces(video.directDraw), 3);
   // The X server runs at 24 bits, which DirectDraw shows as 32-bit pixels.
   EXPECT_EQ(video.pixelFormat.formatCode, 32);
@@ -87,16 +88,16 @@ TEST_F(VideoOutputTest, SetupTracesItsStepsAndSwitchingScreensKeepsThreeSurfaces
     ASSERT_NE(video.backSurface[0], nullptr);
     ASSERT_NE(video.backSurface[1], nullptr);
   }
-  EXPECT_TRUE(reporter.errors.empty());
-  EXPECT_EQ(reporter.traces.size(), 5 * kSetupSteps.size());
+  EXPECT_TRUE(traced.errors().empty());
+  EXPECT_EQ(traced.traces().size(), 5 * kSetupSteps.size());
 }
 
 TEST_F(VideoOutputTest, AFailedStepShowsItsTextAndEndsTheSetup) {
   // Exclusive access without full screen is refused by DirectDraw.
   EXPECT_EQ(video.setupDirectDraw(window.handle(), DDSCL_EXCLUSIVE, reporter), 1u);
-  EXPECT_EQ(reporter.traces, std::vector<std::string>{"SetupDirectDraw"});
-  EXPECT_EQ(reporter.errors, std::vector<std::string>{"DD:SetCooperativeLevel"});
-  EXPECT_EQ(reporter.setupFailed, 1u);
+  EXPECT_EQ(traced.traces(), std::vector<std::string>{"SetupDirectDraw"});
+  EXPECT_EQ(traced.errors(), std::vector<std::string>{"DD:SetCooperativeLevel\n00000001"});
+  EXPECT_EQ(traced.player.shell.setupFailed, 1u);
   EXPECT_EQ(video.primarySurface, nullptr);
   EXPECT_EQ(liveSurfaces(video.directDraw), 0);
 }
@@ -153,18 +154,25 @@ TEST_F(VideoOutputTest, PresentStretchesTheFrameIntoThePictureBelowTheToolbar) {
   FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   ReleaseDC(window.handle(), dc);
 
-  const PictureArea area{30, 2 * kWidth, 2 * kHeight, kWidth, kHeight};
-  video.presentFrame(window.handle(), area);
+  WindowLayout layout;
+  layout.frameWidth = kWidth;
+  layout.frameHeight = kHeight;
+  layout.displayWidth = 2 * kWidth;
+  layout.displayHeight = 2 * kHeight;
+  layout.toolbarHeight = 30;
+  video.presentFrame(window.handle(), layout);
+  const int32_t top = layout.toolbarHeight;
+  const int32_t width = layout.displayWidth;
+  const int32_t height = layout.displayHeight;
   const auto rgb = [](uint32_t pixel) {
     return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
   };
-  EXPECT_EQ(windowPixel(window.handle(), 5, area.top - 2), RGB(255, 255, 255));
-  EXPECT_EQ(windowPixel(window.handle(), 5, area.top + 5), rgb(colours[0]));
-  EXPECT_EQ(windowPixel(window.handle(), area.width - 5, area.top + 5), rgb(colours[1]));
-  EXPECT_EQ(windowPixel(window.handle(), 5, area.top + area.height - 5), rgb(colours[2]));
-  EXPECT_EQ(windowPixel(window.handle(), area.width - 5, area.top + area.height - 5),
-            rgb(colours[3]));
-  EXPECT_EQ(windowPixel(window.handle(), area.width + 5, area.top + 5), RGB(255, 255, 255));
+  EXPECT_EQ(windowPixel(window.handle(), 5, top - 2), RGB(255, 255, 255));
+  EXPECT_EQ(windowPixel(window.handle(), 5, top + 5), rgb(colours[0]));
+  EXPECT_EQ(windowPixel(window.handle(), width - 5, top + 5), rgb(colours[1]));
+  EXPECT_EQ(windowPixel(window.handle(), 5, top + height - 5), rgb(colours[2]));
+  EXPECT_EQ(windowPixel(window.handle(), width - 5, top + height - 5), rgb(colours[3]));
+  EXPECT_EQ(windowPixel(window.handle(), width + 5, top + 5), RGB(255, 255, 255));
 }
 
 TEST(WindowSize, ClientAreaTakesTheRequestedSizeWithAndWithoutMenu) {

@@ -74,6 +74,14 @@ void pumpMessages() {
   }
 }
 
+std::vector<std::string> TracedPlayer::boxes(const std::string& caption) const {
+  std::vector<std::string> texts;
+  for (const auto& [shownCaption, text] : controls_.shown) {
+    if (shownCaption == caption) texts.push_back(text);
+  }
+  return texts;
+}
+
 std::wstring utf16(const char* utf8) { return widen(utf8, CP_UTF8); }
 
 }  // namespace zentrov::win32::test

@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "win32/setup_reporter.h"
+#include "headless/null_ports.h"
+#include "playback/player.h"
+#include "shell/startup.h"
 
 namespace zentrov::win32::test {
 
@@ -44,16 +46,33 @@ class TestWindow {
   HWND window_ = nullptr;
 };
 
-// Remembers what a set-up reported.
-class RecordingReporter : public SetupReporter {
+// A player on null ports that traces its steps and records the boxes the
+// core shows, for driving the host's set-up steps through a StepReporter.
+class TracedPlayer {
  public:
-  void traceStep(const char* name) override { traces.emplace_back(name); }
-  void setSetupFailed(uint32_t failed) override { setupFailed = failed; }
-  void reportError(const char* text) override { errors.emplace_back(text); }
+  TracedPlayer() { player.shell.debugFlags = 1; }
 
-  std::vector<std::string> traces;
-  std::vector<std::string> errors;
-  uint32_t setupFailed = 0xFFFFFFFF;
+  // The texts of the boxes shown under `caption`, in order.
+  std::vector<std::string> boxes(const std::string& caption) const;
+  std::vector<std::string> traces() const { return boxes(kDebugCaption); }
+  std::vector<std::string> errors() const { return boxes(kSetupErrorCaption); }
+
+ private:
+  struct Recording : NullControls {
+    void showMessage(const std::string& text, const std::string& caption) override {
+      shown.push_back({caption, text});
+    }
+    std::vector<std::pair<std::string, std::string>> shown;
+  };
+  MemorySoundRing sound_;
+  MemoryFrameOutput frames_;
+  Recording controls_;
+  NullSettings settings_;
+  NullDialogs dialogs_;
+
+ public:
+  Player player{Ports{sound_, frames_, controls_, settings_, dialogs_}};
+  StepReporter reporter{player};
 };
 
 // Handles every waiting message of this thread.
