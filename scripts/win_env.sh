@@ -49,6 +49,7 @@ win_env_fail() {
 
 # The Windows name of a file: Wine shows the Linux root as drive Z:.
 winepath_of() { echo "Z:${1//\//\\}"; }
+export -f winepath_of
 
 win_env_start() {
   WINE=${WINE:-/usr/lib/wine/wine64}
@@ -80,6 +81,7 @@ win_env_start() {
       || { win_env_fail "pulseaudio did not start"; return 1; }
     # A stream opened while nobody reads the sink waits up to two seconds
     # before it plays; a reader with a short latency keeps the sink running.
+    [ -z "${WIN_ENV_CAPTURE:-}" ] || export WIN_ENV_CAPTURE
     parec -d null.monitor --latency-msec=10 --format=s16le --rate=44100 --channels=2 \
       >"${WIN_ENV_CAPTURE:-/dev/null}" 2>"$win_env_dir/parec.log" &
     win_env_parec_pid=$!
