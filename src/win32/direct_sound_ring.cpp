@@ -12,7 +12,8 @@ uint32_t DirectSoundRing::playCursor() {
 
 bool DirectSoundRing::write(uint32_t offset, const uint8_t* data, uint32_t bytes) {
   IDirectSoundBuffer* b = buffer();
-  if (!b || bytes == 0) return b != nullptr;
+  if (!b) return false;
+  if (bytes == 0) return true;
   void* first = nullptr;
   void* second = nullptr;
   DWORD firstBytes = 0;

@@ -30,7 +30,9 @@ HRESULT RefCounted::QueryInterface(REFIID, void** out) {
   return S_OK;
 }
 
-ULONG RefCounted::AddRef() { return static_cast<ULONG>(++refCount); }
+ULONG RefCounted::AddRef() {
+  return static_cast<ULONG>(++refCount);
+}
 
 ULONG RefCounted::Release() {
   if (--refCount == 0) {
@@ -40,7 +42,9 @@ ULONG RefCounted::Release() {
   return static_cast<ULONG>(refCount);
 }
 
-SoundDevice::~SoundDevice() { releaseDirectSound(); }
+SoundDevice::~SoundDevice() {
+  releaseDirectSound();
+}
 
 ULONG SoundDevice::Release() {
   // Only the last reference takes the DirectSound objects with it: a holder

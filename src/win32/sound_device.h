@@ -5,7 +5,7 @@
 // reference-counted base and the sound device proper.
 
 #include <windows.h>
-#include <mmreg.h>
+
 #include <dsound.h>
 
 #include <cstdint>

@@ -63,7 +63,9 @@ void realizeBlackPalette(HDC screen) {
 
 }  // namespace
 
-VideoOutput::~VideoOutput() { release(); }
+VideoOutput::~VideoOutput() {
+  release();
+}
 
 uint32_t VideoOutput::setupDirectDraw(HWND window, DWORD level, StepReporter& reporter) {
   // Each DirectDraw call sets the failure flag; the first failure ends the set-up.
@@ -148,7 +150,9 @@ void VideoOutput::releaseSurfaces() {
   releaseInto(backSurface[1]);
 }
 
-void VideoOutput::releaseClipper() { releaseInto(clipper); }
+void VideoOutput::releaseClipper() {
+  releaseInto(clipper);
+}
 
 bool VideoOutput::convertToNextBackSurface(const uint32_t* frame, int32_t width, int32_t height) {
   backIndex ^= 1;
@@ -192,7 +196,8 @@ bool VideoOutput::createDisplayPalette() {
   realizeBlackPalette(screen);
   ReleaseDC(nullptr, screen);
 
-  auto* description = static_cast<LOGPALETTE*>(::operator new(kPaletteDescriptionBytes, std::nothrow));
+  auto* description =
+      static_cast<LOGPALETTE*>(::operator new(kPaletteDescriptionBytes, std::nothrow));
   if (!description) return false;
   description->palVersion = kPaletteVersion;
   description->palNumEntries = kPaletteEntries;
@@ -261,13 +266,6 @@ constexpr LONG kFullScreenStyle = static_cast<LONG>(WS_POPUP | WS_VISIBLE);
 constexpr LONG kWindowStyle =
     static_cast<LONG>(WS_VISIBLE | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME);
 
-void setStyle(HWND window, LONG style) {
-  SetWindowLongW(window, GWL_STYLE, style);
-  // The frame is drawn and measured anew only when told so.
-  SetWindowPos(window, nullptr, 0, 0, 0, 0,
-               SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 }  // namespace
 
 void enterFullScreenWindow(HWND window, VideoOutput& video, StepReporter& reporter) {
@@ -276,7 +274,11 @@ void enterFullScreenWindow(HWND window, VideoOutput& video, StepReporter& report
     SetMenu(window, nullptr);
     ShowWindow(window, SW_SHOWMAXIMIZED);
     UpdateWindow(window);
-    setStyle(window, kFullScreenStyle);
+    SetWindowLongW(window, GWL_STYLE, kFullScreenStyle);
+    // Without its frame the maximised window would reach past the screen's
+    // edges by the frame's width: it covers exactly the screen instead.
+    SetWindowPos(window, HWND_TOP, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                 GetSystemMetrics(SM_CYSCREEN), SWP_FRAMECHANGED);
     video.setupDirectDraw(window, kFullScreenLevel, reporter);
   }
   ShowCursor(FALSE);
@@ -287,7 +289,10 @@ void leaveFullScreenWindow(HWND window, HMENU menu, VideoOutput& video, StepRepo
   SetMenu(window, menu);
   ShowWindow(window, SW_RESTORE);
   UpdateWindow(window);
-  setStyle(window, kWindowStyle);
+  SetWindowLongW(window, GWL_STYLE, kWindowStyle);
+  // The frame is drawn and measured anew only when told so.
+  SetWindowPos(window, nullptr, 0, 0, 0, 0,
+               SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   if (video.directDraw) video.setupDirectDraw(window, kWindowedLevel, reporter);
   ShowCursor(TRUE);
 }

@@ -4,13 +4,14 @@
 // display's format, and the palette of an 8-bit display.
 
 #include <windows.h>
+
 #include <ddraw.h>
 
 #include <cstdint>
 
-#include "video/pixel_convert.h"
 #include "playback/window_layout.h"
 #include "shell/startup.h"
+#include "video/pixel_convert.h"
 
 namespace zentrov::win32 {
 

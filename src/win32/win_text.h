@@ -23,7 +23,6 @@ std::string narrow(const std::wstring& text, UINT codePage);
 std::string codeMessage(const std::string& text, uint32_t code);
 
 // A modal box with an OK button, owned by `owner`, texts in `codePage`.
-void showMessageBox(HWND owner, const std::string& text, const std::string& caption,
-                    UINT codePage);
+void showMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT codePage);
 
 }  // namespace zentrov::win32

@@ -36,11 +36,13 @@ void WindowBars::setStatusText(int part, const char* text) {
 }
 
 void WindowBars::enableButton(int id, bool enabled) {
-  if (toolbar_) SendMessageW(toolbar_, TB_ENABLEBUTTON, static_cast<WPARAM>(id), MAKELONG(enabled, 0));
+  if (toolbar_)
+    SendMessageW(toolbar_, TB_ENABLEBUTTON, static_cast<WPARAM>(id), MAKELONG(enabled, 0));
 }
 
 void WindowBars::checkButton(int id, bool checked) {
-  if (toolbar_) SendMessageW(toolbar_, TB_CHECKBUTTON, static_cast<WPARAM>(id), MAKELONG(checked, 0));
+  if (toolbar_)
+    SendMessageW(toolbar_, TB_CHECKBUTTON, static_cast<WPARAM>(id), MAKELONG(checked, 0));
 }
 
 void WindowBars::layoutStatusParts(int32_t clientWidth) {
@@ -73,6 +75,8 @@ int32_t WindowBars::measureToolbar() {
   return remeasure(toolbar_);
 }
 
-int32_t WindowBars::measureStatusBar() { return remeasure(statusBar_); }
+int32_t WindowBars::measureStatusBar() {
+  return remeasure(statusBar_);
+}
 
 }  // namespace zentrov::win32

@@ -3,6 +3,7 @@
 // works on the record prepared at start-up.
 
 #include <windows.h>
+
 #include <commdlg.h>
 
 #include "playback/player.h"

@@ -78,9 +78,9 @@ bool WindowsPlayer::createMainWindow() {
 
   accelerators_ = LoadAcceleratorsW(instance_, MAKEINTRESOURCEW(IDR_ACCELERATORS));
   HMENU menu = LoadMenuW(instance_, MAKEINTRESOURCEW(IDR_MAINMENU));
-  window_ = CreateWindowExW(WS_EX_ACCEPTFILES, kWindowClass, L"Zentrov", kWindowStyle,
-                            CW_USEDEFAULT, CW_USEDEFAULT, kInitialWidth, kInitialHeight, nullptr,
-                            menu, instance_, this);
+  window_ =
+      CreateWindowExW(WS_EX_ACCEPTFILES, kWindowClass, L"Zentrov", kWindowStyle, CW_USEDEFAULT,
+                      CW_USEDEFAULT, kInitialWidth, kInitialHeight, nullptr, menu, instance_, this);
   if (!window_) {
     if (menu) DestroyMenu(menu);
     return false;
@@ -93,13 +93,23 @@ bool WindowsPlayer::createMainWindow() {
   return true;
 }
 
-void WindowsPlayer::initialNuvandGL() { InitCommonControls(); }
+// The handles were recorded with the window. The processor's features are
+// for the About dialog, which comes with the shell's dialogs.
+void WindowsPlayer::initialNuvandGL() {
+  InitCommonControls();
+}
 
-void WindowsPlayer::createStatusBar() { bars_.createStatusBar(window_); }
+void WindowsPlayer::createStatusBar() {
+  bars_.createStatusBar(window_);
+}
 
+// The toolbar comes with the shell's controls; until then there is none and
+// the picture starts at the top of the client area.
 void WindowsPlayer::createToolBar() {}
 
-void WindowsPlayer::getDC() { video_.windowDC = ::GetDC(window_); }
+void WindowsPlayer::getDC() {
+  video_.windowDC = ::GetDC(window_);
+}
 
 void WindowsPlayer::getDeviceCaps() {
   video_.pixelFormat.formatCode = ::GetDeviceCaps(video_.windowDC, BITSPIXEL);
@@ -111,7 +121,9 @@ bool WindowsPlayer::createDirectDraw() {
   return false;
 }
 
-bool WindowsPlayer::createPalette() { return video_.createDisplayPalette(); }
+bool WindowsPlayer::createPalette() {
+  return video_.createDisplayPalette();
+}
 
 uint32_t WindowsPlayer::createSurface(StepReporter& reporter) {
   return video_.setupDirectDraw(window_, kWindowedLevel, reporter);
@@ -121,7 +133,9 @@ uint32_t WindowsPlayer::initialNGLDirectSound() {
   return static_cast<uint32_t>(createSoundDevice(&soundDevice_, kRingBytes, window_));
 }
 
-void WindowsPlayer::prepareOpenFileDialog() { dialogs_.prepareOpenFile(window_); }
+void WindowsPlayer::prepareOpenFileDialog() {
+  dialogs_.prepareOpenFile(window_);
+}
 
 void WindowsPlayer::releasePalette() {
   if (video_.palette) {
@@ -130,7 +144,9 @@ void WindowsPlayer::releasePalette() {
   }
 }
 
-void WindowsPlayer::releaseDirectDraw() { video_.release(); }
+void WindowsPlayer::releaseDirectDraw() {
+  video_.release();
+}
 
 void WindowsPlayer::releaseSoundDevice() {
   if (soundDevice_) {
@@ -146,7 +162,9 @@ void WindowsPlayer::releaseWindowDC() {
   }
 }
 
-void WindowsPlayer::postQuit() { PostQuitMessage(0); }
+void WindowsPlayer::postQuit() {
+  PostQuitMessage(0);
+}
 
 LRESULT CALLBACK WindowsPlayer::windowProc(HWND window, UINT message, WPARAM wParam,
                                            LPARAM lParam) {
