@@ -60,8 +60,8 @@ FilmSpec tonedMovie(int frames, double secondsApart, uint16_t width, uint16_t he
       spec.samples.push_back(audioSample(tone(written, count)));
       written += count;
     }
-    spec.samples.push_back(
-        videoSample(patternCinepakFrame(width, height, static_cast<uint32_t>(k) + 1).encode(), stamp));
+    spec.samples.push_back(videoSample(
+        patternCinepakFrame(width, height, static_cast<uint32_t>(k) + 1).encode(), stamp));
   }
   return spec;
 }
@@ -78,7 +78,9 @@ std::string writeMovie(const std::string& name, const FilmSpec& spec) {
   return path;
 }
 
-void deleteSettings() { RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey); }
+void deleteSettings() {
+  RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
+}
 
 PlayerRun::PlayerRun(const std::string& commandLine) {
   deleteSettings();
@@ -111,7 +113,8 @@ int PlayerRun::close() {
 std::wstring PlayerRun::statusText(int part) const {
   wchar_t text[256] = {};
   HWND bar = host.bars().statusBar();
-  if (bar) SendMessageW(bar, SB_GETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text));
+  if (bar)
+    SendMessageW(bar, SB_GETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text));
   return text;
 }
 

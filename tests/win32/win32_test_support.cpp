@@ -8,8 +8,10 @@ namespace {
 BoxCatcher* activeCatcher = nullptr;
 constexpr int kMessageBoxTextId = 0xFFFF;  // the text control of a message box
 
-LRESULT CALLBACK testWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcW(window, message, wParam, lParam);
+HRESULT WINAPI countSurface(IDirectDrawSurface* surface, DDSURFACEDESC*, void* count) {
+  ++*static_cast<int*>(count);
+  surface->Release();
+  return DDENUMRET_OK;
 }
 
 }  // namespace
@@ -44,44 +46,15 @@ LRESULT CALLBACK BoxCatcher::hook(int code, WPARAM wParam, LPARAM lParam) {
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-TestWindow::TestWindow(int clientWidth, int clientHeight) {
-  static const wchar_t kClass[] = L"ZentrovTestWindow";
-  WNDCLASSW windowClass{};
-  windowClass.lpfnWndProc = testWindowProc;
-  windowClass.hInstance = GetModuleHandleW(nullptr);
-  windowClass.lpszClassName = kClass;
-  RegisterClassW(&windowClass);
-  const DWORD style = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN;
-  RECT outer{0, 0, clientWidth, clientHeight};
-  AdjustWindowRect(&outer, style, FALSE);
-  window_ = CreateWindowW(kClass, L"test", style, 10, 10, outer.right - outer.left,
-                          outer.bottom - outer.top, nullptr, nullptr, windowClass.hInstance, nullptr);
-  ShowWindow(window_, SW_SHOW);
-  UpdateWindow(window_);
-  pumpMessages();
+int liveSurfaces(IDirectDraw* directDraw) {
+  int count = 0;
+  directDraw->EnumSurfaces(DDENUMSURFACES_DOESEXIST | DDENUMSURFACES_ALL, nullptr, &count,
+                           countSurface);
+  return count;
 }
 
-TestWindow::~TestWindow() {
-  DestroyWindow(window_);
-  pumpMessages();
+std::wstring utf16(const char* utf8) {
+  return widen(utf8, CP_UTF8);
 }
-
-void pumpMessages() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-}
-
-std::vector<std::string> TracedPlayer::boxes(const std::string& caption) const {
-  std::vector<std::string> texts;
-  for (const auto& [shownCaption, text] : controls_.shown) {
-    if (shownCaption == caption) texts.push_back(text);
-  }
-  return texts;
-}
-
-std::wstring utf16(const char* utf8) { return widen(utf8, CP_UTF8); }
 
 }  // namespace zentrov::win32::test
