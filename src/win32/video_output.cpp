@@ -232,11 +232,15 @@ LRESULT VideoOutput::realizeDisplayPalette(HWND window) {
   return changed != 0 ? 1 : 0;
 }
 
-void VideoOutput::release() {
+void VideoOutput::deletePalette() {
   if (palette) {
     DeleteObject(palette);
     palette = nullptr;
   }
+}
+
+void VideoOutput::release() {
+  deletePalette();
   if (directDraw) {
     releaseSurfaces();
     releaseClipper();

@@ -47,6 +47,7 @@ class VideoOutput {
   // WM_QUERYNEWPALETTE and a WM_PALETTECHANGED from another window: 1 when
   // the palette changed entries (the client area is then repainted).
   LRESULT realizeDisplayPalette(HWND window);
+  void deletePalette();
   // Everything, in the order of the teardown: palette, surfaces, DirectDraw.
   void release();
 

@@ -138,10 +138,7 @@ void WindowsPlayer::prepareOpenFileDialog() {
 }
 
 void WindowsPlayer::releasePalette() {
-  if (video_.palette) {
-    DeleteObject(video_.palette);
-    video_.palette = nullptr;
-  }
+  video_.deletePalette();
 }
 
 void WindowsPlayer::releaseDirectDraw() {

@@ -20,10 +20,31 @@ fail() { echo "black box: $*" >&2; exit 1; }
 find_window() {
   local title=$1 id=
   for _ in $(seq 100); do
-    id=$(xdotool search --name "^$title\$" 2>/dev/null | head -n 1) && [ -n "$id" ] && break
+    id=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n 1) && [ -n "$id" ] && break
     sleep 0.1
   done
   echo "$id"
+}
+
+# Gives `window` the keyboard focus, once it can take it, and presses `key`.
+press() {
+  for _ in $(seq 20); do
+    xdotool windowfocus "$1" 2>/dev/null && break
+    sleep 0.1
+  done
+  xdotool key "$2"
+}
+
+# Waits for the program `pid` to end by itself and checks its exit code 0.
+ends_with_zero() {
+  local pid=$1 what=$2 status=0
+  for _ in $(seq 200); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$pid" 2>/dev/null && { kill "$pid"; fail "$what did not end"; }
+  wait "$pid" || status=$?
+  [ "$status" -eq 0 ] || fail "$what exited with $status"
 }
 
 "$cli" frames "$movie" "$work/frames" --format png >/dev/null
@@ -63,10 +84,8 @@ awk -v d="$best" 'BEGIN { exit !(d < 0.02) }' || fail "no decoded picture matche
 
 # Let the movie end, then close the window as a person would.
 sleep 3
-xdotool windowfocus "$window" key alt+F4
-status=0
-wait "$player" || status=$?
-[ "$status" -eq 0 ] || fail "zentrov.exe exited with $status"
+press "$window" alt+F4
+ends_with_zero "$player" "zentrov.exe, closed,"
 
 # What the sound server heard since the start: the tone for most of the movie.
 tail -c +"$((heard_from + 1))" "$WIN_ENV_CAPTURE" >"$work/heard.raw"
@@ -90,8 +109,6 @@ PULSE_SERVER="unix:$XDG_RUNTIME_DIR/none" XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR/none
 player=$!
 box=$(find_window "Error")
 [ -n "$box" ] || fail "no error box without a sound server"
-xdotool windowfocus "$box" key Return
-status=0
-wait "$player" || status=$?
-[ "$status" -eq 0 ] || fail "zentrov.exe without sound exited with $status"
+press "$box" Return
+ends_with_zero "$player" "zentrov.exe without sound"
 echo "black box: passed"
