@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every preset and runs every test:
 # native Debug and address+undefined sanitizer builds with their unit tests,
-# the Release build, both mingw-w64 cross builds, and each fuzz target for a
-# short, fixed time on the committed corpus.
+# the Release build, both mingw-w64 cross builds, the Windows player's tests
+# under wine64 (in a private X server and sound server), and each fuzz target
+# for a short, fixed time on the committed corpus.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,7 +11,8 @@ FUZZ_SECONDS=${FUZZ_SECONDS:-30}
 JOBS=${JOBS:-$(nproc)}
 
 packages=(cmake make g++ clang libclang-rt-14-dev libgtest-dev googletest libpng-dev
-          mingw-w64 ffmpeg file)
+          mingw-w64 ffmpeg file python3 wine64 xvfb pulseaudio pulseaudio-utils imagemagick
+          xdotool)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
@@ -37,8 +39,18 @@ done
 
 step "cross builds are Windows programs"
 for preset in mingw64 mingw32; do
-  file build/$preset/zentrov-cli.exe | grep -q "PE32" || { echo "build/$preset/zentrov-cli.exe is not a Windows program"; exit 1; }
+  for exe in zentrov-cli zentrov; do
+    file build/$preset/$exe.exe | grep -q "PE32" || { echo "build/$preset/$exe.exe is not a Windows program"; exit 1; }
+  done
+  # The player runs on a bare Windows: no C or C++ runtime of mingw's own.
+  if x86_64-w64-mingw32-objdump -p build/$preset/zentrov.exe | grep -i -E "DLL Name: (libstdc|libgcc|libwinpthread)"; then
+    echo "build/$preset/zentrov.exe needs a runtime DLL"; exit 1
+  fi
+  echo "build/$preset/zentrov.exe: $(stat -c %s build/$preset/zentrov.exe) bytes"
 done
+
+step "Windows player tests under wine64"
+./scripts/test_win32.sh
 
 step "fuzz targets, ${FUZZ_SECONDS}s each"
 for target in $(find build/fuzz -name "*_fuzz" -type f -perm -u+x | sort); do

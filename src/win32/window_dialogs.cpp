@@ -1,0 +1,37 @@
+#include "win32/window_dialogs.h"
+
+#include <shellapi.h>
+
+namespace zentrov::win32 {
+namespace {
+
+const char kMovieFilter[] =
+    "SATURN Cinepak(*.cpk,*.cak)\0*.cpk;*.cak\0"
+    "All Files(*.*)\0*.*\0";
+
+}  // namespace
+
+void WindowDialogs::prepareOpenFile(HWND window) {
+  openFile_ = OPENFILENAMEA{};
+  // The record as the first common dialogs knew it, which every Windows reads.
+  openFile_.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+  openFile_.hwndOwner = window;
+  openFile_.lpstrFilter = kMovieFilter;
+  openFile_.nFilterIndex = 1;
+  openFile_.lpstrFile = fileName_;
+  openFile_.nMaxFile = sizeof fileName_;
+  openFile_.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+}
+
+bool WindowDialogs::chooseMovieFile(std::string& path) {
+  fileName_[0] = '\0';
+  if (!GetOpenFileNameA(&openFile_)) return false;
+  path = fileName_;
+  return true;
+}
+
+void WindowDialogs::openHomePage(const std::string& address) {
+  ShellExecuteA(nullptr, nullptr, address.c_str(), nullptr, nullptr, SW_HIDE);
+}
+
+}  // namespace zentrov::win32

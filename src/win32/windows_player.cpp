@@ -1,0 +1,235 @@
+#include "win32/windows_player.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include "playback/playback_tick.h"
+#include "playback/window_layout.h"
+#include "resource_ids.h"
+#include "shell/command_line.h"
+#include "shell/commands.h"
+
+namespace zentrov::win32 {
+
+const wchar_t kWindowClass[] = L"ZentrovClass";
+
+namespace {
+
+constexpr DWORD kWindowStyle = WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
+constexpr int kInitialWidth = 320;
+constexpr int kInitialHeight = 240;
+
+}  // namespace
+
+WindowsPlayer::WindowsPlayer(HINSTANCE instance)
+    : instance_(instance),
+      player_(Ports{sound_, frames_, controls_, settings_, dialogs_, &bars_}) {}
+
+WindowsPlayer::~WindowsPlayer() {
+  // A player that never reached its teardown (a failed start-up, a test)
+  // still lets go of the sound device and the window.
+  if (soundDevice_) releaseSoundDevice();
+  if (window_ && IsWindow(window_)) {
+    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    DestroyWindow(window_);
+  }
+}
+
+bool WindowsPlayer::start(const char* commandLine) {
+  parseCommandLine(commandLine ? commandLine : "", player_.shell);
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  player_.shell.programPath = path;
+  return initialApplication(player_, *this);
+}
+
+bool WindowsPlayer::turn(int& exitCode) {
+  MSG message;
+  if (!PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE)) {
+    playbackTick(player_);
+    return true;
+  }
+  if (!GetMessageW(&message, nullptr, 0, 0)) {
+    exitCode = static_cast<int>(message.wParam);
+    return false;
+  }
+  if (!TranslateAcceleratorW(message.hwnd, accelerators_, &message)) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return true;
+}
+
+int WindowsPlayer::run() {
+  int exitCode = 0;
+  while (turn(exitCode)) {
+  }
+  return exitCode;
+}
+
+bool WindowsPlayer::createMainWindow() {
+  WNDCLASSW windowClass{};
+  windowClass.style = CS_OWNDC;
+  windowClass.lpfnWndProc = &WindowsPlayer::windowProc;
+  windowClass.hInstance = instance_;
+  windowClass.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_ZENTROV));
+  windowClass.lpszClassName = kWindowClass;
+  RegisterClassW(&windowClass);
+
+  accelerators_ = LoadAcceleratorsW(instance_, MAKEINTRESOURCEW(IDR_ACCELERATORS));
+  HMENU menu = LoadMenuW(instance_, MAKEINTRESOURCEW(IDR_MAINMENU));
+  window_ =
+      CreateWindowExW(WS_EX_ACCEPTFILES, kWindowClass, L"Zentrov", kWindowStyle, CW_USEDEFAULT,
+                      CW_USEDEFAULT, kInitialWidth, kInitialHeight, nullptr, menu, instance_, this);
+  if (!window_) {
+    if (menu) DestroyMenu(menu);
+    return false;
+  }
+  arrowCursor_ = LoadCursorW(nullptr, IDC_ARROW);
+  waitCursor_ = LoadCursorW(nullptr, IDC_WAIT);
+  menu_ = GetMenu(window_);
+  controls_.attach(window_, menu_);
+  frames_.attach(player_, window_, menu_);
+  return true;
+}
+
+// The handles were recorded with the window. The processor's features are
+// for the About dialog, which comes with the shell's dialogs.
+void WindowsPlayer::initialNuvandGL() {
+  InitCommonControls();
+}
+
+void WindowsPlayer::createStatusBar() {
+  bars_.createStatusBar(window_);
+}
+
+// The toolbar comes with the shell's controls; until then there is none and
+// the picture starts at the top of the client area.
+void WindowsPlayer::createToolBar() {}
+
+void WindowsPlayer::getDC() {
+  video_.windowDC = ::GetDC(window_);
+}
+
+void WindowsPlayer::getDeviceCaps() {
+  video_.pixelFormat.formatCode = ::GetDeviceCaps(video_.windowDC, BITSPIXEL);
+}
+
+bool WindowsPlayer::createDirectDraw() {
+  if (SUCCEEDED(DirectDrawCreate(nullptr, &video_.directDraw, nullptr))) return true;
+  video_.directDraw = nullptr;
+  return false;
+}
+
+bool WindowsPlayer::createPalette() {
+  return video_.createDisplayPalette();
+}
+
+uint32_t WindowsPlayer::createSurface(StepReporter& reporter) {
+  return video_.setupDirectDraw(window_, kWindowedLevel, reporter);
+}
+
+uint32_t WindowsPlayer::initialNGLDirectSound() {
+  return static_cast<uint32_t>(createSoundDevice(&soundDevice_, kRingBytes, window_));
+}
+
+void WindowsPlayer::prepareOpenFileDialog() {
+  dialogs_.prepareOpenFile(window_);
+}
+
+void WindowsPlayer::releasePalette() {
+  video_.deletePalette();
+}
+
+void WindowsPlayer::releaseDirectDraw() {
+  video_.release();
+}
+
+void WindowsPlayer::releaseSoundDevice() {
+  if (soundDevice_) {
+    soundDevice_->Release();
+    soundDevice_ = nullptr;
+  }
+}
+
+void WindowsPlayer::releaseWindowDC() {
+  if (video_.windowDC) {
+    ReleaseDC(window_, video_.windowDC);
+    video_.windowDC = nullptr;
+  }
+}
+
+void WindowsPlayer::postQuit() {
+  PostQuitMessage(0);
+}
+
+LRESULT CALLBACK WindowsPlayer::windowProc(HWND window, UINT message, WPARAM wParam,
+                                           LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<WindowsPlayer*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!self || self->window_ != window) return DefWindowProcW(window, message, wParam, lParam);
+  return self->handle(message, wParam, lParam);
+}
+
+LRESULT WindowsPlayer::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_DESTROY:
+      onDestroy(player_, *this);
+      return 0;
+    case WM_SIZE:
+      frames_.clientResized(LOWORD(lParam), HIWORD(lParam));
+      bars_.parentResized(wParam, lParam);
+      if (bars_.statusBar()) {
+        bars_.layoutStatusParts(LOWORD(lParam));
+        setStatusParts(player_);
+      }
+      break;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      BeginPaint(window_, &paint);
+      frames_.present();
+      EndPaint(window_, &paint);
+      return 0;
+    }
+    case WM_COMMAND:
+      onCommand(player_, LOWORD(wParam));
+      return 0;
+    case WM_INITMENU:
+      onInitMenu(player_);
+      return 0;
+    case WM_MOUSEMOVE:
+      SetCursor(arrowCursor_);
+      return 0;
+    case WM_LBUTTONDOWN:
+      leaveFullScreen(player_);
+      return 0;
+    case WM_DROPFILES:
+      dropFiles(reinterpret_cast<HDROP>(wParam));
+      return 0;
+    case WM_PALETTECHANGED:
+      if (reinterpret_cast<HWND>(wParam) == window_) return 1;
+      return LOWORD(video_.realizeDisplayPalette(window_));
+    case WM_QUERYNEWPALETTE:
+      return LOWORD(video_.realizeDisplayPalette(window_));
+    default:
+      break;
+  }
+  return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+void WindowsPlayer::dropFiles(HDROP drop) {
+  std::vector<std::string> names;
+  const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    char name[kMaxFileName + 1] = {};
+    DragQueryFileA(drop, i, name, sizeof name);
+    names.emplace_back(name);
+  }
+  onDropFiles(player_, names);
+  DragFinish(drop);
+}
+
+}  // namespace zentrov::win32
