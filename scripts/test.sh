@@ -12,7 +12,7 @@ JOBS=${JOBS:-$(nproc)}
 
 packages=(cmake make g++ clang libclang-rt-14-dev libgtest-dev googletest libpng-dev
           mingw-w64 ffmpeg file python3 wine64 xvfb pulseaudio pulseaudio-utils imagemagick
-          xdotool)
+          xdotool fonts-ipafont-gothic)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

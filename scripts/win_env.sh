@@ -113,6 +113,19 @@ win_env_start() {
       || { win_env_fail "could not apply the test settings"; return 1; }
     touch "$stamp"
   fi
+  # The dialogs ask for the font "ＭＳ Ｐゴシック", which Wine does not have;
+  # IPAPGothic (Debian package fonts-ipafont-gothic) has the same widths, so
+  # the dialogs' texts fit their fields as they do on Windows.
+  local fonts="$WINEPREFIX/.zentrov-test-fonts-1"
+  if [ ! -f "$fonts" ]; then
+    { printf '\xff\xfe'
+      printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
+        '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' '"ＭＳ Ｐゴシック"="IPAPGothic"' \
+        | iconv -f UTF-8 -t UTF-16LE; } >"$win_env_dir/fonts.reg"
+    "$WINE" regedit /S "$(winepath_of "$win_env_dir/fonts.reg")" </dev/null >/dev/null 2>&1 \
+      || { win_env_fail "could not apply the font replacement"; return 1; }
+    touch "$fonts"
+  fi
   # Give the sound reader its head start.
   sleep 2
 }

@@ -2,6 +2,10 @@
 
 #include <shellapi.h>
 
+#include "win32/about_dialog.h"
+#include "win32/header_search_dialog.h"
+#include "win32/property_dialog.h"
+
 namespace zentrov::win32 {
 namespace {
 
@@ -28,6 +32,18 @@ bool WindowDialogs::chooseMovieFile(std::string& path) {
   if (!GetOpenFileNameA(&openFile_)) return false;
   path = fileName_;
   return true;
+}
+
+void WindowDialogs::showAbout() {
+  runAboutDialog(host_);
+}
+
+void WindowDialogs::showProperty(const PropertyView& view) {
+  runPropertyDialog(host_, view);
+}
+
+int WindowDialogs::searchHeader(HeaderSearch& search) {
+  return runHeaderSearchDialog(host_, search);
 }
 
 void WindowDialogs::openHomePage(const std::string& address) {

@@ -8,6 +8,7 @@
 
 #include "playback/player.h"
 #include "playback/ports.h"
+#include "win32/dialog_host.h"
 
 namespace zentrov::win32 {
 
@@ -18,15 +19,21 @@ class WindowDialogs : public Dialogs {
   void prepareOpenFile(HWND window);
 
   bool chooseMovieFile(std::string& path) override;
-  void showAbout() override {}
-  void showProperty(const PropertyView&) override {}
-  int searchHeader(HeaderSearch&) override { return 0; }
+  // The program, owner window, wait cursor and processor features that the
+  // About, Property and Search header dialogs use.
+  void attach(const DialogHost& host) { host_ = host; }
+  const DialogHost& host() const { return host_; }
+
+  void showAbout() override;
+  void showProperty(const PropertyView& view) override;
+  int searchHeader(HeaderSearch& search) override;
   void openHomePage(const std::string& address) override;
   void copyToClipboard(const std::vector<uint8_t>&) override {}
 
  private:
   OPENFILENAMEA openFile_{};
   char fileName_[kMaxFileName + 1] = {};
+  DialogHost host_;
 };
 
 }  // namespace zentrov::win32

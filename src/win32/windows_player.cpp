@@ -8,6 +8,7 @@
 #include "resource_ids.h"
 #include "shell/command_line.h"
 #include "shell/commands.h"
+#include "win32/processor_features.h"
 
 namespace zentrov::win32 {
 
@@ -93,9 +94,10 @@ bool WindowsPlayer::createMainWindow() {
   return true;
 }
 
-// The handles were recorded with the window. The processor's features are
-// for the About dialog, which comes with the shell's dialogs.
+// The dialogs take the program and window handles and the processor's
+// features from here.
 void WindowsPlayer::initialNuvandGL() {
+  dialogs_.attach(DialogHost{instance_, window_, waitCursor_, detectProcessorFeatures()});
   InitCommonControls();
 }
 

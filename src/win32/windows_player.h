@@ -47,6 +47,7 @@ class WindowsPlayer : public PlatformSteps {
   VideoOutput& video() { return video_; }
   SoundDevice* soundDevice() const { return soundDevice_; }
   DirectSoundRing& soundRing() { return sound_; }
+  const WindowDialogs& dialogs() const { return dialogs_; }
   WindowBars& bars() { return bars_; }
   const WindowBars& bars() const { return bars_; }
   const WindowLayout& layout() const { return frames_.layout(); }
