@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include "win32/clipboard.h"
+
 namespace zentrov::win32 {
 namespace {
 
@@ -32,6 +34,11 @@ bool WindowDialogs::chooseMovieFile(std::string& path) {
 
 void WindowDialogs::openHomePage(const std::string& address) {
   ShellExecuteA(nullptr, nullptr, address.c_str(), nullptr, nullptr, SW_HIDE);
+}
+
+// The clipboard is opened for the main window, the owner of every dialog.
+void WindowDialogs::copyToClipboard(const std::vector<uint8_t>& dib) {
+  copyFrameToClipboard(openFile_.hwndOwner, dib);
 }
 
 }  // namespace zentrov::win32

@@ -22,7 +22,7 @@ class WindowDialogs : public Dialogs {
   void showProperty(const PropertyView&) override {}
   int searchHeader(HeaderSearch&) override { return 0; }
   void openHomePage(const std::string& address) override;
-  void copyToClipboard(const std::vector<uint8_t>&) override {}
+  void copyToClipboard(const std::vector<uint8_t>& dib) override;
 
  private:
   OPENFILENAMEA openFile_{};
