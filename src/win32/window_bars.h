@@ -1,7 +1,6 @@
 #pragma once
 // The bars of the main window: the status bar along the bottom and the
 // toolbar along the top. The core decides what they show; this draws it.
-// The toolbar is not made yet: until it is, it counts as hidden.
 
 #include <windows.h>
 
@@ -15,6 +14,9 @@ class WindowBars : public ToolStatusBars {
  public:
   // The status bar: a hidden child of `parent` with five parts.
   void createStatusBar(HWND parent);
+  // The toolbar: a hidden child of `parent` with the player's 13 buttons,
+  // images from `instance`'s toolbar bitmap and labels from its string table.
+  void createToolbar(HWND parent, HINSTANCE instance);
 
   HWND statusBar() const { return statusBar_; }
   HWND toolbar() const { return toolbar_; }
@@ -27,6 +29,9 @@ class WindowBars : public ToolStatusBars {
   void layoutStatusParts(int32_t clientWidth);
   // The main window's WM_SIZE, passed on to both bars.
   void parentResized(WPARAM wParam, LPARAM lParam);
+  // The main window's WM_NOTIFY: while the toolbar has tooltips, a tooltip
+  // asking for its text gets the button's label. False for anything else.
+  bool answerTooltip(NMHDR* header);
 
   void setToolbarFlat(bool flat) override;
   void setToolbarLabels(bool on) override;

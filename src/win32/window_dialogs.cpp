@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "win32/about_dialog.h"
+#include "win32/clipboard.h"
 #include "win32/header_search_dialog.h"
 #include "win32/property_dialog.h"
 
@@ -48,6 +49,11 @@ int WindowDialogs::searchHeader(HeaderSearch& search) {
 
 void WindowDialogs::openHomePage(const std::string& address) {
   ShellExecuteA(nullptr, nullptr, address.c_str(), nullptr, nullptr, SW_HIDE);
+}
+
+// The clipboard is opened for the main window, the owner of every dialog.
+void WindowDialogs::copyToClipboard(const std::vector<uint8_t>& dib) {
+  copyFrameToClipboard(host_.owner, dib);
 }
 
 }  // namespace zentrov::win32

@@ -28,7 +28,7 @@ class WindowDialogs : public Dialogs {
   void showProperty(const PropertyView& view) override;
   int searchHeader(HeaderSearch& search) override;
   void openHomePage(const std::string& address) override;
-  void copyToClipboard(const std::vector<uint8_t>&) override {}
+  void copyToClipboard(const std::vector<uint8_t>& dib) override;
 
  private:
   OPENFILENAMEA openFile_{};

@@ -71,7 +71,7 @@ int WindowsPlayer::run() {
 bool WindowsPlayer::createMainWindow() {
   WNDCLASSW windowClass{};
   windowClass.style = CS_OWNDC;
-  windowClass.lpfnWndProc = &WindowsPlayer::windowProc;
+  windowClass.lpfnWndProc = &WindowsPlayer::mainWindowProc;
   windowClass.hInstance = instance_;
   windowClass.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_ZENTROV));
   windowClass.lpszClassName = kWindowClass;
@@ -105,9 +105,9 @@ void WindowsPlayer::createStatusBar() {
   bars_.createStatusBar(window_);
 }
 
-// The toolbar comes with the shell's controls; until then there is none and
-// the picture starts at the top of the client area.
-void WindowsPlayer::createToolBar() {}
+void WindowsPlayer::createToolBar() {
+  bars_.createToolbar(window_, instance_);
+}
 
 void WindowsPlayer::getDC() {
   video_.windowDC = ::GetDC(window_);
@@ -165,8 +165,8 @@ void WindowsPlayer::postQuit() {
   PostQuitMessage(0);
 }
 
-LRESULT CALLBACK WindowsPlayer::windowProc(HWND window, UINT message, WPARAM wParam,
-                                           LPARAM lParam) {
+LRESULT CALLBACK WindowsPlayer::mainWindowProc(HWND window, UINT message, WPARAM wParam,
+                                               LPARAM lParam) {
   if (message == WM_NCCREATE) {
     auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
@@ -199,6 +199,10 @@ LRESULT WindowsPlayer::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       onCommand(player_, LOWORD(wParam));
       return 0;
+    case WM_NOTIFY:
+      // The labels are the tooltips while they are not shown.
+      if (bars_.answerTooltip(reinterpret_cast<NMHDR*>(lParam))) return 0;
+      break;
     case WM_INITMENU:
       onInitMenu(player_);
       return 0;
@@ -209,7 +213,7 @@ LRESULT WindowsPlayer::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       leaveFullScreen(player_);
       return 0;
     case WM_DROPFILES:
-      dropFiles(reinterpret_cast<HDROP>(wParam));
+      onDropFiles(reinterpret_cast<HDROP>(wParam));
       return 0;
     case WM_PALETTECHANGED:
       if (reinterpret_cast<HWND>(wParam) == window_) return 1;
@@ -222,15 +226,15 @@ LRESULT WindowsPlayer::handle(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcW(window_, message, wParam, lParam);
 }
 
-void WindowsPlayer::dropFiles(HDROP drop) {
-  std::vector<std::string> names;
-  const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
-  for (UINT i = 0; i < count; ++i) {
+// Only the first file of a drop is opened; a longer name is cut to fit.
+void WindowsPlayer::onDropFiles(HDROP drop) {
+  std::vector<std::string> first;
+  if (DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0) > 0) {
     char name[kMaxFileName + 1] = {};
-    DragQueryFileA(drop, i, name, sizeof name);
-    names.emplace_back(name);
+    DragQueryFileA(drop, 0, name, sizeof name);
+    first.emplace_back(name);
   }
-  onDropFiles(player_, names);
+  zentrov::onDropFiles(player_, first);
   DragFinish(drop);
 }
 

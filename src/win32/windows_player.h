@@ -71,9 +71,9 @@ class WindowsPlayer : public PlatformSteps {
   void postQuit() override;
 
  private:
-  static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
-  void dropFiles(HDROP drop);
+  void onDropFiles(HDROP drop);
 
   HINSTANCE instance_;
   HWND window_ = nullptr;

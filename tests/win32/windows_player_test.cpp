@@ -38,8 +38,10 @@ TEST(WindowsPlayer, WindowTakesTheMovieNameAndItsSizeAtEachZoom) {
   EXPECT_STREQ(className, L"ZentrovClass");
   EXPECT_EQ(run.title(), L"zoom.cpk - Zentrov");
 
-  const int32_t bars = run.host.player().shell.statusBarHeight;
-  EXPECT_GT(bars, 0);
+  const ShellState& shell = run.host.player().shell;
+  EXPECT_GT(shell.toolbarHeight, 0);
+  EXPECT_GT(shell.statusBarHeight, 0);
+  const int32_t bars = shell.toolbarHeight + shell.statusBarHeight;
   for (int scale : {1, 2, 1, 2, 1}) {
     command(run, scale == 2 ? kCmdZoom2 : kCmdZoom1);
     run.runFor(50);
