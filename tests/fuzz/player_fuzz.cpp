@@ -66,13 +66,12 @@ struct Rig {
 
 // Ticks until the movie pauses at its end or `limit` ticks have run.
 void run(Player& player, int limit) {
-  for (int i = 0; i < limit && !(player.playback.paused && !player.playback.stepRequest); ++i) {
+  const PlaybackState& s = player.playback;
+  for (int i = 0; i < limit && !(s.paused && !s.stepRequest); ++i) {
     playbackTick(player);
-    const PlaybackState& s = player.playback;
     if (s.ringWriteOffset < 0 || uint32_t(s.ringWriteOffset) >= kRingBytes ||
-        s.ringWriteOffset % 4 != 0)
+        s.ringWriteOffset % 4 != 0 || s.position < 0 || s.position > kMaxSampleEntries)
       std::abort();
-    if (s.position < 0 || s.position > kMaxSampleEntries) std::abort();
   }
 }
 
@@ -96,25 +95,16 @@ void play(Player& player) {
   toggleLoop(player);
 }
 
-Rig& rig() {
-  static Rig* r = new Rig();
-  return *r;
-}
-
-int movieFd() {
-  static int fd = memfd_create("movie", 0);
-  return fd;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const int fd = movieFd();
+  static Rig* rig = new Rig();
+  static const int fd = memfd_create("movie", 0);
   if (fd < 0 || ftruncate(fd, 0) != 0) return 0;
   if (size > 0 && pwrite(fd, data, size, 0) != ssize_t(size)) return 0;
   const std::string path = "/proc/self/fd/" + std::to_string(fd);
 
-  Player& player = rig().player;
+  Player& player = rig->player;
   player.shell.currentFileName = path;
   openMovie(player, OpenRequest::fromStart());
   play(player);
