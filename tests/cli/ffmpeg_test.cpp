@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 #include <map>
 #include <sstream>
 
@@ -21,80 +22,57 @@ uint32_t be32(const std::string& s, size_t at) {
   return uint32_t(uint8_t(s[at])) << 24 | uint32_t(uint8_t(s[at + 1])) << 16 |
          uint32_t(uint8_t(s[at + 2])) << 8 | uint8_t(s[at + 3]);
 }
-std::vector<int16_t> samples(const std::string& bytes, size_t from) {
+std::vector<int16_t> samples(const std::string& bytes, size_t from = 0) {
   std::vector<int16_t> out;
   for (size_t i = from; i + 1 < bytes.size(); i += 2)
     out.push_back(int16_t(uint8_t(bytes[i]) | uint8_t(bytes[i + 1]) << 8));
   return out;
 }
-std::string cli(const std::string& arguments) {
+std::string run(const std::string& command) {
   std::string out;
-  EXPECT_EQ(runCli(arguments, out), 0) << arguments;
+  EXPECT_EQ(runCommand(command, out), 0) << command;
   return out;
 }
-// Pictures as 0x00RRGGBB, one vector per frame, as ffmpeg decodes `input`.
-std::vector<std::vector<uint32_t>> pictures(const std::string& input, size_t pixels) {
-  std::string raw;
-  runCommand(kFfmpeg + input + " -fps_mode passthrough -f rawvideo -pix_fmt rgb0 -", raw);
-  std::vector<std::vector<uint32_t>> frames;
-  for (size_t at = 0; at + 4 * pixels <= raw.size(); at += 4 * pixels) {
-    frames.emplace_back(pixels);
-    for (size_t i = 0; i < pixels; ++i) frames.back()[i] = be32(raw, at + 4 * i) >> 8;
-  }
-  return frames;
+
+// A second of grey (128x96) or colour (96x64) pictures with sound of one or
+// two different sine channels at 22,050 Hz in the ffmpeg codec given; made on
+// first use.
+std::string movie(const std::string& picture, const std::string& codec, int channels) {
+  const std::string path = scratchPath(picture + codec + std::to_string(channels) + ".cpk");
+  const bool grey = picture == "grey";
+  if (!std::ifstream(path).good())
+    run(kFfmpeg + "-y -f lavfi -i " +
+        (grey ? "mandelbrot=size=128x96:rate=10" : "testsrc2=size=96x64:rate=10") +
+        " -f lavfi -i 'aevalsrc=0.6*sin(440*2*PI*t)|0.3*sin(1000*2*PI*t)+0.1:s=22050' -vf " +
+        (grey ? "hue=s=0,format=rgb24" : "format=rgb24") + " -ac " + std::to_string(channels) +
+        " -c:a " + codec + " -t 1 -c:v cinepak -f film_cpk " + quoted(path) + " 2>&1");
+  return path;
 }
 
-class Ffmpeg : public ::testing::Test {
- protected:
-  // Grey pictures with 16-bit stereo, colour bars with 8-bit mono, and ADX.
-  static void SetUpTestSuite() {
-    const std::string grey = "-f lavfi -i mandelbrot=size=128x96:rate=10";
-    const std::string colour = "-f lavfi -i testsrc2=size=96x64:rate=10";
-    const std::string sound =
-        " -f lavfi -i 'aevalsrc=0.6*sin(440*2*PI*t)|0.3*sin(1000*2*PI*t)+0.1:s=22050'";
-    make("grey_s16_stereo", grey + sound + " -vf hue=s=0,format=rgb24 -c:a pcm_s16be_planar");
-    make("colour_s8_mono", colour + sound + " -vf format=rgb24 -ac 1 -c:a pcm_s8_planar");
-    make("adx_stereo", colour + sound + " -vf format=rgb24 -c:a adpcm_adx");
-    make("adx_mono", colour + sound + " -vf format=rgb24 -ac 1 -c:a adpcm_adx");
-  }
-  static void make(const std::string& name, const std::string& options) {
-    std::string out;
-    EXPECT_EQ(runCommand(kFfmpeg + "-y " + options + " -t 1 -c:v cinepak -f film_cpk " +
-                             quoted(scratchPath(name + ".cpk")) + " 2>&1",
-                         out),
-              0)
-        << name << ": " << out;
-  }
-  static std::string movie(const std::string& name) { return scratchPath(name + ".cpk"); }
-};
-
-TEST_F(Ffmpeg, InfoAndTableAgreeWithFfprobe) {
-  for (const char* name : {"testsrc_s16_stereo.cpk", "gray_s8_mono.cpk", "silent_96x64.cpk"}) {
-    const std::string path = dataPath(name);
+TEST(Ffmpeg, InfoAndTableAgreeWithFfprobe) {
+  for (const std::string name : {"testsrc_s16_stereo", "gray_s8_mono", "silent_96x64"}) {
+    const std::string path = dataPath(name + ".cpk");
     std::map<std::string, std::string> probe;  // "v:width", "a:channels", ...
-    for (const char* stream : {"v", "a"}) {
-      std::string out;
-      runCommand("ffprobe -v error -count_packets -select_streams " + std::string(stream) +
-                     ":0 -show_streams " + quoted(path),
-                 out);
-      std::istringstream lines(out);
+    for (const std::string stream : {"v", "a"}) {
+      std::istringstream lines(run("ffprobe -v error -count_packets -select_streams " + stream +
+                                   ":0 -show_streams " + path));
       for (std::string line; std::getline(lines, line);)
         if (line.find('=') != std::string::npos)
-          probe[stream + (":" + line.substr(0, line.find('=')))] = line.substr(line.find('=') + 1);
+          probe[stream + ":" + line.substr(0, line.find('='))] = line.substr(line.find('=') + 1);
     }
     const bool sound = probe.count("a:channels") > 0;
     const std::string table = cli("table " + path);
     int video = 0, audio = 0;
     for (size_t at = table.find('\n'); at + 1 < table.size(); at = table.find('\n', at + 1))
-      (table.compare(table.find('\t', at) + 1, 5, "AUDIO") == 0 ? audio : video) += 1;
-    EXPECT_EQ(std::to_string(video), probe["v:nb_read_packets"]) << name;
-    EXPECT_EQ(std::to_string(audio), sound ? probe["a:nb_read_packets"] : "0") << name;
-    const std::string bits = std::string(name).find("s8") != std::string::npos ? "8" : "16";
+      ++(table.compare(table.find('\t', at) + 1, 5, "AUDIO") == 0 ? audio : video);
+    EXPECT_EQ(std::to_string(video) + " " + std::to_string(audio),
+              probe["v:nb_read_packets"] + " " + (sound ? probe["a:nb_read_packets"] : "0"));
     EXPECT_EQ(cli("info " + path),
               "Frame size: " + probe["v:width"] + "x" + probe["v:height"] +
                   "\nTotal frame: " + std::to_string(video + audio) +
-                  "\nFrame rate base: " + probe["v:time_base"].substr(2) + "\nAudio ch.: " +
-                  (sound ? probe["a:channels"] : "0") + "ch\nPCM bit: " + (sound ? bits : "0") +
+                  "\nFrame rate base: " + probe["v:time_base"].substr(2) +
+                  "\nAudio ch.: " + (sound ? probe["a:channels"] : "0") + "ch\nPCM bit: " +
+                  (sound ? name.find("s8") != std::string::npos ? "8" : "16" : "0") +
                   "bit\nPCM frequency: " + (sound ? probe["a:sample_rate"] : "44100") +
                   "Hz\nPCM format: PCM\n")
         << name;
@@ -103,66 +81,57 @@ TEST_F(Ffmpeg, InfoAndTableAgreeWithFfprobe) {
 
 // Grey pictures match ffmpeg's to rounding; colour ones in luma only, as the
 // colour weights differ from ffmpeg's (by up to 0.07 |U|: 7.84 measured).
-TEST_F(Ffmpeg, FramesMatchOnGreyAndInLumaOnColour) {
-  for (const auto& [name, width, height] :
-       {std::tuple{"grey_s16_stereo", 128, 96}, std::tuple{"colour_s8_mono", 96, 64}}) {
-    const std::string dir = scratchPath(std::string("png-") + name);
-    cli("frames " + quoted(movie(name)) + " " + quoted(dir));
-    const size_t pixels = size_t(width * height);
-    const auto theirs = pictures("-i " + quoted(movie(name)), pixels);
-    const auto ours = pictures("-pattern_type glob -i " + quoted(dir + "/*.png"), pixels);
-    ASSERT_EQ(ours.size(), theirs.size()) << name;
-    ASSERT_GT(ours.size(), 5u) << name;
+TEST(Ffmpeg, FramesMatchOnGreyAndInLumaOnColour) {
+  for (const auto& [name, pixels] : {std::pair{"grey", 128 * 96}, {"colour", 96 * 64}}) {
+    const std::string path = movie(name, "pcm_s16be_planar", 2), dir = path + "-png";
+    cli("frames " + quoted(path) + " " + quoted(dir));
+    std::vector<std::string> raw;  // ours, theirs
+    for (const std::string& input :
+         {"-pattern_type glob -i " + quoted(dir + "/*.png"), "-i " + quoted(path)})
+      raw.push_back(run(kFfmpeg + input + " -fps_mode passthrough -f rawvideo -pix_fmt rgb0 -"));
+    ASSERT_EQ(raw[0].size(), raw[1].size()) << name;
+    ASSERT_GT(raw[0].size(), size_t(4 * pixels * 5)) << name;
     int worst = 0;
     double worstLuma = 0;
-    for (size_t f = 0; f < ours.size(); ++f) {
-      for (size_t i = 0; i < pixels; ++i) {
-        double luma = 0;
-        for (int shift : {16, 8, 0}) {
-          const int d = int(ours[f][i] >> shift & 0xFF) - int(theirs[f][i] >> shift & 0xFF);
-          worst = std::max(worst, std::abs(d));
-          luma += d * (shift == 16 ? 0.299 : shift == 8 ? 0.587 : 0.114);
-        }
-        worstLuma = std::max(worstLuma, std::fabs(luma));
+    for (size_t i = 0; i < raw[0].size(); i += 4) {
+      double luma = 0;
+      for (size_t c = 0; c < 3; ++c) {
+        const int d = uint8_t(raw[0][i + c]) - uint8_t(raw[1][i + c]);
+        worst = std::max(worst, std::abs(d));
+        luma += d * (c == 0 ? 0.299 : c == 1 ? 0.587 : 0.114);
       }
+      worstLuma = std::max(worstLuma, std::fabs(luma));
     }
-    if (name[0] == 'g') {
-      EXPECT_LE(worst, 1) << name;
-    }
+    EXPECT_LE(name[0] == 'g' ? worst : 0, 1) << name;
     EXPECT_LE(worstLuma, 10.0) << name;
   }
 }
 
-// The WAV: 16-bit stereo PCM at the movie's rate; returns its samples.
-std::vector<int16_t> exportSound(const std::string& movie, uint32_t rate) {
-  const std::string wav = movie + ".wav";
-  cli("audio " + quoted(movie) + " " + quoted(wav));
-  const std::string w = readFile(wav);
+// The sound as `audio` writes it (checking the WAV header: 16-bit stereo PCM
+// at 22,050 Hz) and as ffmpeg decodes it.
+std::pair<std::vector<int16_t>, std::vector<int16_t>> sound(const std::string& movie) {
+  cli("audio " + quoted(movie) + " " + quoted(movie + ".wav"));
+  const std::string w = readFile(movie + ".wav");
   std::string header;
-  for (uint32_t v : {uint32_t(w.size() - 8), 16u, 1u | 2u << 16, rate, rate * 4, 4u | 16u << 16,
+  for (uint32_t v : {uint32_t(w.size() - 8), 16u, 1u | 2u << 16, 22050u, 88200u, 4u | 16u << 16,
                      uint32_t(w.size() - 44)})
     for (int i = 0; i < 4; ++i) header += char(v >> (8 * i));
   EXPECT_EQ(w.substr(0, 44), "RIFF" + header.substr(0, 4) + "WAVEfmt " + header.substr(4, 20) +
                                  "data" + header.substr(24));
-  return samples(w, 44);
-}
-std::vector<int16_t> ffmpegSound(const std::string& movie) {
-  std::string raw;
-  runCommand(kFfmpeg + "-i " + quoted(movie) + " -vn -f s16le -", raw);
-  return samples(raw, 0);
+  return {samples(w, 44), samples(run(kFfmpeg + "-i " + quoted(movie) + " -vn -f s16le -"))};
 }
 
 // ffmpeg widens 8-bit sound by byte << 8, the player by byte x 257; mono
 // goes out on both sides.
-TEST_F(Ffmpeg, PcmSoundMatches) {
-  for (const auto& [name, channels] : {std::pair{"grey_s16_stereo", 2}, {"colour_s8_mono", 1}}) {
-    const std::vector<int16_t> ours = exportSound(movie(name), 22050),
-                               theirs = ffmpegSound(movie(name));
+TEST(Ffmpeg, PcmSoundMatches) {
+  for (const auto& [codec, channels] : {std::pair{"pcm_s16be_planar", 2}, {"pcm_s8_planar", 1}}) {
+    const bool mono = channels == 1;
+    const auto [ours, theirs] = sound(movie("grey", codec, channels));
     ASSERT_GT(theirs.size(), 20000u);
-    ASSERT_EQ(ours.size(), theirs.size() * size_t(3 - channels)) << name;
+    ASSERT_EQ(ours.size(), theirs.size() * (mono ? 2 : 1)) << codec;
     for (size_t i = 0; i < ours.size(); ++i) {
-      const uint16_t b = uint16_t(theirs[channels == 2 ? i : i / 2]);
-      ASSERT_EQ(uint16_t(ours[i]), channels == 1 ? uint16_t(b | b >> 8) : b) << name << " " << i;
+      const uint16_t b = uint16_t(theirs[mono ? i / 2 : i]);
+      ASSERT_EQ(uint16_t(ours[i]), mono ? uint16_t(b | b >> 8) : b) << codec << " " << i;
     }
   }
 }
@@ -171,23 +140,19 @@ TEST_F(Ffmpeg, PcmSoundMatches) {
 // header in the first. The player's fixed predictor differs from ffmpeg's,
 // yet each channel must follow ffmpeg's (about 0.95), which swapped channels
 // would not.
-TEST_F(Ffmpeg, AdxSoundHasWholeBlocksAndFollowsFfmpeg) {
-  for (const auto& [name, channels] : {std::pair{"adx_stereo", 2}, {"adx_mono", 1}}) {
-    const std::string b = readFile(movie(name));
+TEST(Ffmpeg, AdxSoundHasWholeBlocksAndFollowsFfmpeg) {
+  for (const int channels : {2, 1}) {
+    const std::string name = movie("colour", "adpcm_adx", channels), b = readFile(name);
     const size_t stab = 16 + be32(b, 20);
-    size_t frames = 0, header = 0;
+    size_t frames = 0, skip = std::string::npos;
     for (uint32_t i = 0; i < be32(b, stab + 12); ++i) {
       const size_t entry = stab + 16 + 16 * i, at = be32(b, 4) + be32(b, entry);
       if (be32(b, entry + 8) != 0xFFFFFFFFu) continue;
-      if (header++ == 0) {
-        ASSERT_EQ(be32(b, at) >> 16, 0x8000u) << name;
-      }
-      const size_t skip = header == 1 ? (be32(b, at) & 0xFFFF) + 4 : 0;
+      skip = skip == std::string::npos ? (be32(b, at) & 0x7FFFFFFF) + 4 : 0;
       frames += (be32(b, entry + 4) - std::min<size_t>(skip, be32(b, entry + 4))) /
                 (18 * size_t(channels)) * 32;
     }
-    const std::vector<int16_t> ours = exportSound(movie(name), 22050),
-                               theirs = ffmpegSound(movie(name));
+    const auto [ours, theirs] = sound(name);
     ASSERT_EQ(ours.size(), 2 * frames) << name;
     ASSERT_GT(frames, 20000u);
     for (int ch = 0; ch < channels; ++ch) {

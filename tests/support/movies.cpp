@@ -1,5 +1,6 @@
 #include "support/movies.h"
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -148,6 +149,12 @@ int runCli(const std::string& arguments, std::string& out, std::string* err) {
   const int status = runCommand(ZENTROV_CLI_PATH " " + arguments + " 2>" + errPath, out);
   if (err) *err = readFile(errPath);
   return status;
+}
+
+std::string cli(const std::string& arguments) {
+  std::string out, err;
+  EXPECT_EQ(runCli(arguments, out, &err), 0) << arguments << ": " << err;
+  return out;
 }
 
 }  // namespace zentrov::test

@@ -62,5 +62,6 @@ inline std::string dataPath(const std::string& name) {
 // status with stdout in `out` (and stderr in `err`).
 int runCommand(const std::string& command, std::string& out);
 int runCli(const std::string& arguments, std::string& out, std::string* err = nullptr);
+std::string cli(const std::string& arguments);  // stdout of a run that must succeed
 
 }  // namespace zentrov::test
