@@ -220,20 +220,11 @@ TEST_F(Tick, FailedWritesAndUndecodableSamplesAreSkipped) {
   EXPECT_EQ(tick().substr(0, 19), "status 2 5\npresent\n");
 }
 
-TEST_F(Tick, TimeBaseZeroWaitsForNoWaitAndHugeOnesSaturate) {
-  FilmSpec spec = movie(0, {videoSample(greyFrame(1), 0), videoSample(greyFrame(2), 5)});
-  spec.timeBase = 0;
-  open(spec);
-  EXPECT_TRUE(rig.shows());
-  playTo(2700000);
-  EXPECT_FALSE(rig.shows());
-  selectFrameRate(player, FrameRateMode::NoWait);
-  EXPECT_TRUE(rig.shows());
-  // timeScale x progress leaves the 32-bit range: the due stamp saturates
-  // instead of wrapping negative and never arriving.
+// A time base so large that timeScale x progress leaves the 32-bit range:
+// the due stamp saturates instead of wrapping negative and never arriving.
+TEST_F(Tick, HugeTimeBaseSaturatesTheDueStamp) {
+  FilmSpec spec = movie(0, {videoSample(greyFrame(1), 0), videoSample(greyFrame(2), 0x7FFFFFFF)});
   spec.timeBase = 0x7FFFFFFF;
-  spec.samples[1] = videoSample(greyFrame(2), 0x7FFFFFFF);
-  selectFrameRate(player, FrameRateMode::Normal);
   open(spec);
   EXPECT_TRUE(rig.shows());
   playTo(4);

@@ -66,6 +66,12 @@ TEST(ConvertFrame, MatchesThePlainVersionForEveryFormatAndClip) {
       ASSERT_EQ(fast, plain) << "code " << fmt.code << ", shape " << &s - shapes;
     }
   }
+  // The 8-bit palette holds the cube colour at the index the conversion writes.
+  for (uint32_t rgb = 0; rgb < 1u << 24; rgb += 0x0B0D11)
+    ASSERT_EQ(colourCubeIndex(uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb)),
+              10 + 36 * (3 * (rgb >> 16) / 128) + 6 * (3 * (rgb >> 8 & 0xFF) / 128) +
+                  3 * (rgb & 0xFF) / 128)
+        << std::hex << rgb;
   // Other codes and empty frames write nothing: code, frame width and
   // height, surface width.
   const std::vector<uint32_t> frame(16 * 16, 0x00123456);
