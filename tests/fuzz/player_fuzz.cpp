@@ -5,74 +5,40 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include <cstddef>
-#include <cstdint>
 #include <cstdlib>
 #include <string>
-#include <vector>
 
 #include "film/header_scan.h"
-#include "headless/null_ports.h"
+#include "headless/headless_host.h"
 #include "playback/movie_open.h"
 #include "playback/playback_tick.h"
-#include "playback/player.h"
 #include "playback/transport.h"
-#include "shell/startup.h"
 
 using namespace zentrov;
 
 namespace {
 
-// A ring whose cursor moves on by a fixed step at every reading, so paced
-// playback gets somewhere; writes are checked against the ring's size.
-class StepRing : public MemorySoundRing {
- public:
+// A ring whose cursor moves on at every reading, so paced playback gets
+// somewhere; writes are checked, and every other size fails as a lost lock.
+struct StepRing : MemorySoundRing {
   uint32_t playCursor() override { return cursor = (cursor + 7919 * 4) & kRingMask; }
   bool write(uint32_t offset, const uint8_t* data, uint32_t bytes) override {
     if (offset >= kRingBytes || bytes > kRingBytes || bytes % 4 != 0) std::abort();
-    MemorySoundRing::write(offset, data, bytes);
-    return bytes % 8 != 4;  // every other size fails, as a lost lock would
+    return MemorySoundRing::write(offset, data, bytes) && bytes % 8 != 4;
   }
 };
 
-class CheckedFrames : public FrameOutput {
- public:
-  void clearBackSurfaces() override {}
-  bool convertToNextBackSurface(const uint32_t* frame, int32_t width, int32_t height) override {
-    if (width < 64 || width > kMaxFrameWidth || height < 64 || height > kMaxFrameHeight ||
-        height % 4 != 0)
-      std::abort();
-    // Touch the last pixel the conversion would read.
-    sink ^= frame[size_t(width) * size_t(height) - 1];
-    return true;
-  }
-  void present() override {}
-  void resizeWindow(const WindowLayout&) override {}
-  uint32_t sink = 0;
-};
-
-struct Rig {
-  StepRing sound;
-  CheckedFrames frames;
-  NullControls controls;
-  NullSettings settings;
-  NullDialogs dialogs;
-  NullPlatformSteps steps;
-  Player player{Ports{sound, frames, controls, settings, dialogs}};
-  Rig() {
-    if (!initialApplication(player, steps)) std::abort();
-  }
-};
-
-// Ticks until the movie pauses at its end or `limit` ticks have run.
+// Ticks until the movie pauses at its end or `limit` ticks have run; the
+// playback record stays inside its bounds all along.
 void run(Player& player, int limit) {
-  for (int i = 0; i < limit && !(player.playback.paused && !player.playback.stepRequest); ++i) {
+  const PlaybackState& s = player.playback;
+  for (int i = 0; i < limit && !(s.paused && !s.stepRequest); ++i) {
     playbackTick(player);
-    const PlaybackState& s = player.playback;
     if (s.ringWriteOffset < 0 || uint32_t(s.ringWriteOffset) >= kRingBytes ||
-        s.ringWriteOffset % 4 != 0)
+        s.ringWriteOffset % 4 != 0 || s.position < 0 || s.position > kMaxSampleEntries ||
+        s.frameWidth < 64 || s.frameWidth > kMaxFrameWidth || s.frameHeight < 64 ||
+        s.frameHeight > kMaxFrameHeight || s.frameHeight % 4 != 0)
       std::abort();
-    if (s.position < 0 || s.position > kMaxSampleEntries) std::abort();
   }
 }
 
@@ -96,35 +62,26 @@ void play(Player& player) {
   toggleLoop(player);
 }
 
-Rig& rig() {
-  static Rig* r = new Rig();
-  return *r;
-}
-
-int movieFd() {
-  static int fd = memfd_create("movie", 0);
-  return fd;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const int fd = movieFd();
+  static HeadlessHost* host = new HeadlessHost(new StepRing());
+  static const int fd = memfd_create("movie", 0);
+  if (!host->ready) std::abort();
   if (fd < 0 || ftruncate(fd, 0) != 0) return 0;
   if (size > 0 && pwrite(fd, data, size, 0) != ssize_t(size)) return 0;
   const std::string path = "/proc/self/fd/" + std::to_string(fd);
 
-  Player& player = rig().player;
+  Player& player = host->player;
   player.shell.currentFileName = path;
   openMovie(player, OpenRequest::fromStart());
   play(player);
-
   // The header search: scan the file, then open and play each movie found.
   MovieFile& file = player.playback.fileHandle;
   if (!file.isOpen() && !file.open(path)) return 0;
   const int found = scanHeaders(file, player.buffers.sectorBuffer.get(), player.headerOffsets);
   for (int i = 0; i < found && i < 8; ++i) {
-    if (!player.playback.fileHandle.isOpen() && !player.playback.fileHandle.open(path)) break;
+    if (!file.isOpen() && !file.open(path)) break;
     openMovie(player, OpenRequest::header(i));
     play(player);
   }

@@ -1,264 +1,197 @@
-// Command dispatch: every command id onto the operations and the ports,
-// dropped files, a menu opening, full screen, and the Search header
-// dialog's outcomes.
+// Command dispatch: every command id onto its operation or port, opening
+// from the menu, the recent items and dropped files, zoom and full screen,
+// and the Search header dialog.
 
 #include "shell/commands.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <string>
-#include <vector>
-
 #include "playback/command_ids.h"
 #include "playback/header_search.h"
 #include "playback/playback_tick.h"
-#include "playback/player.h"
 #include "shell/tool_status_bar.h"
-#include "support/playback_movies.h"
-#include "support/recording_ports.h"
-#include "support/test_paths.h"
+#include "support/fake_ports.h"
 
 namespace zentrov::test {
 namespace {
 
-using Lines = std::vector<std::string>;
-
-// A silent movie of two frames of grey `level`, `level + 1`.
-FilmSpec greyMovie(uint8_t level) {
+// A silent movie of two frames, grey `level` and `level + 1`.
+std::string greyMovie(const std::string& name, uint8_t level) {
   FilmSpec spec;
   spec.samples = {videoSample(greyFrame(level), 0), videoSample(greyFrame(level + 1), 100000)};
-  return spec;
+  return writeScratch(name, buildFilm(spec));
 }
 
-class CommandsTest : public ::testing::Test {
+class Commands : public ::testing::Test {
  protected:
-  std::string movie(const std::string& name, const FilmSpec& spec) {
-    const std::string path = dir_ + "/" + name;
-    EXPECT_TRUE(writeFile(path, toString(buildFilm(spec))));
-    return path;
-  }
   void openPlaying(const std::string& path) {
-    ASSERT_EQ(openPath(player_, path), OpenResult::Opened);
-    playbackTick(player_);  // starts the clock and shows the first frame
+    ASSERT_EQ(rig.open(path), OpenResult::Opened);
+    playbackTick(player);  // starts the clock and shows the first frame
   }
-  Lines logSince(size_t mark) const { return Lines(rig_.log.begin() + long(mark), rig_.log.end()); }
-  // Index of `line` in the log at or after `from`, or -1.
-  long logIndex(size_t from, const std::string& line) const {
-    auto it = std::find(rig_.log.begin() + long(from), rig_.log.end(), line);
-    return it == rig_.log.end() ? -1 : long(it - rig_.log.begin());
+  bool logged(size_t since, const std::string& line) {
+    return ("\n" + rig.since(since)).find("\n" + line + "\n") != std::string::npos;
   }
-  Lines recent(size_t n) const {
-    return Lines(player_.shell.recentFiles.begin(), player_.shell.recentFiles.begin() + long(n));
+  std::string recent(size_t n) {
+    std::string names;
+    for (size_t i = 0; i < n; ++i) names += player.shell.recentFiles[i] + "|";
+    return names;
   }
-  uint32_t shownPixel() { return rig_.frames.surfaces[rig_.frames.backIndex].at(0) & 0xFFFFFFu; }
-
-  std::string dir_ = scratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
-  FakeRig rig_;
-  Player& player_ = rig_.player;
+  FakePorts rig;
+  Player& player = rig.player;
 };
 
-// Each id, one after another on a playing movie, reaches its operation or
-// port: a line that only that operation logs (the View menu's ids have their
-// own tests). Ids outside the table do nothing. A menu opening pauses.
-TEST_F(CommandsTest, EveryCommandReachesItsOperation) {
-  onInitMenu(player_);  // no movie: nothing
-  EXPECT_TRUE(rig_.log.empty());
-  openPlaying(movie("a.cpk", greyMovie(10)));
-  const size_t start = rig_.log.size();
-  for (int id : {0, 40000, 40004, 40007, 40018, 40025, 40034, 40040, 40099, 40110, -1})
-    onCommand(player_, id);
-  onCommand(player_, kCmdRecentFirst + 5);  // an empty entry has no item
-  EXPECT_EQ(rig_.log.size(), start);
-  onInitMenu(player_);
-  EXPECT_EQ(rig_.controls.status[kStatusState], "Pause.");
-  // Ctrl+P in the window: the menu rule pauses, the command resumes.
-  onInitMenu(player_);
-  onCommand(player_, kCmdPlayPause);
-  EXPECT_EQ(rig_.controls.status[kStatusState], "Play...");
-
-  onCommand(player_, kCmdNextFrame);  // the step only shows in the flag
-  EXPECT_TRUE(player_.playback.stepRequest);
+// Each id on a playing movie reaches its operation or port: a line only that
+// operation logs. Ids outside the table do nothing; a menu opening pauses.
+TEST_F(Commands, EveryCommandReachesItsOperation) {
+  onInitMenu(player);  // no movie: nothing
+  EXPECT_EQ(rig.log, "");
+  openPlaying(greyMovie("a.cpk", 10));
+  const size_t start = rig.log.size();
+  for (int id : {0, 40000, 40004, 40007, 40018, 40025, 40034, 40040, 40099, 40105, 40110, -1})
+    onCommand(player, id);  // 40105: an empty recent entry has no item
+  EXPECT_EQ(rig.since(start), "");
+  onInitMenu(player);
+  EXPECT_EQ(rig.last["status 1"], "Pause.");
+  onCommand(player, kCmdNextFrame);  // shows only in the flag
+  EXPECT_TRUE(player.playback.stepRequest);
   const std::pair<int, std::string> cases[] = {
-      {kCmdLoop, "controls.menucheck 40016 1"},
-      {kCmdPcmOff, "sound.volume -10000"},
-      {kCmdNoWait, "controls.menucheck 40005 1"},
-      {kCmdNormal, "controls.menucheck 40006 1"},
-      {kCmdZoom2, "frames.resize 64x64 x2"},
-      {kCmdZoom1, "frames.resize 64x64 x1"},
-      {kCmdCopyFrame, "dialogs.clipboard " + std::to_string(56 + 64 * 192)},
-      {kCmdProperty, "dialogs.property"},
-      {kCmdAbout, "dialogs.about"},
-      {kCmdHomePage, std::string("dialogs.homepage ") + kHomePageAddress},
-      {kCmdExit, "controls.closewindow"},
-      {kCmdSearchHeader, "dialogs.search"},  // the dialog pauses
-      {kCmdPlayPause, "controls.status 1 Play..."},
-      {kCmdReplay, "controls.button 40014 1"},
-      {kCmdFullScreen, "frames.fullscreen 1"},
-      {kCmdOpen, "dialogs.open"},
-      {kCmdClose, "sound.clear"},
+      {kCmdPlayPause, "status 1 Play..."},
+      {kCmdLoop, "check 40016 1"},
+      {kCmdPcmOff, "volume -10000"},
+      {kCmdNoWait, "check 40005 1"},
+      {kCmdNormal, "check 40006 1"},
+      {kCmdZoom2, "resize 64x64 x2"},
+      {kCmdZoom1, "resize 64x64 x1"},
+      {kCmdCopyFrame, "clipboard " + std::to_string(40 + 64 * 64 * 3 + 16)},
+      {kCmdProperty, "property 64x64 2 PCM"},
+      {kCmdAbout, "about"},
+      {kCmdHomePage, std::string("homepage ") + kHomePageAddress},
+      {kCmdExit, "closewindow"},
+      {kCmdSearchHeader, "search"},
+      {kCmdReplay, "button 40014 1"},
+      {kCmdFullScreen, "fullscreen 1"},
+      {kCmdOpen, "opendialog"},
+      {kCmdClose, "ring clear"},
   };
   for (const auto& [id, line] : cases) {
-    const size_t mark = rig_.log.size();
-    onCommand(player_, id);
-    EXPECT_GE(logIndex(mark, line), 0) << id << " should log " << line;
+    const size_t mark = rig.log.size();
+    onCommand(player, id);
+    EXPECT_TRUE(logged(mark, line)) << id << " should log " << line;
   }
-  EXPECT_FALSE(player_.playback.fileHandle.isOpen());
+  EXPECT_FALSE(player.playback.fileHandle.isOpen());
 }
 
-TEST_F(CommandsTest, OpenRemembersPausesAndAsks) {
-  const std::string first = movie("first.cpk", greyMovie(10));
-  const std::string second = movie("second.cpk", greyMovie(20));
-  openPlaying(first);
-  player_.shell.recentFiles[0] = "placeholder";  // so that remembering shows
-
-  // Cancelled: the movie stays loaded and paused, with no name.
-  const size_t mark = rig_.log.size();
-  onCommand(player_, kCmdOpen);
-  const long asked = logIndex(mark, "dialogs.open");
-  EXPECT_LT(logIndex(mark, "controls.status 1 Pause."), asked);
-  EXPECT_LT(logIndex(mark, "settings.string Software\\NUVAND\\Zentrov\\MRU0|path " + first), asked);
-  EXPECT_TRUE(player_.shell.currentFileName.empty());
-  EXPECT_TRUE(player_.playback.paused);
-  EXPECT_EQ(player_.shell.recentFiles[0], first);
-
-  // It can be resumed with no name; Close must still stop it.
-  onCommand(player_, kCmdPlayPause);
-  EXPECT_TRUE(rig_.sound.playing);
-  onCommand(player_, kCmdClose);
-  EXPECT_TRUE(player_.playback.paused);
-  EXPECT_FALSE(rig_.sound.playing);
-
-  // Chosen: the other movie opens and heads the list.
-  rig_.dialogs.nextChoice = second;
-  onCommand(player_, kCmdOpen);
-  EXPECT_FALSE(player_.playback.paused);
-  EXPECT_EQ(recent(2), (Lines{second, first}));
-
-  // A path longer than a name can hold fails like a cancelled dialog.
-  rig_.dialogs.nextChoice = dir_ + "/" + std::string(300, 'x');
-  onCommand(player_, kCmdOpen);
-  EXPECT_TRUE(player_.shell.currentFileName.empty());
-  EXPECT_TRUE(rig_.controls.messages.empty());
-}
-
-TEST_F(CommandsTest, RecentItemsAndDroppedFilesOpenTheirFileFromTheStart) {
-  const std::string a = movie("a.cpk", greyMovie(10));
-  const std::string b = movie("b.cpk", greyMovie(20));
+TEST_F(Commands, OpenRecentAndDroppedFiles) {
+  const std::string a = greyMovie("a.cpk", 10), b = greyMovie("b.cpk", 20);
   openPlaying(a);
+  player.shell.recentFiles[0] = "placeholder";  // so that remembering shows
+  // Cancelled: paused and remembered before asking, loaded, but with no name.
+  onCommand(player, kCmdOpen);
+  EXPECT_NE(rig.log.find("sound stop\nset "), std::string::npos);
+  EXPECT_EQ(rig.log.substr(rig.log.size() - 11), "opendialog\n");
+  EXPECT_EQ(recent(1) + player.shell.currentFileName, a + "|");
+  // It can be resumed with no name; Close must still stop it.
+  onCommand(player, kCmdPlayPause);
+  EXPECT_EQ(rig.last["sound"], "play");
+  onCommand(player, kCmdClose);
+  EXPECT_EQ(rig.last["sound"], "stop");
+  // Chosen: it opens and heads the list; a longer path than a name holds
+  // fails like a cancelled dialog.
+  rig.choice = b;
+  onCommand(player, kCmdOpen);
+  EXPECT_EQ(recent(2) + rig.last["status 1"], b + "|" + a + "|Play...");
+  rig.choice = scratchPath(std::string(300, 'x'));
+  onCommand(player, kCmdOpen);
+  EXPECT_EQ(player.shell.currentFileName + rig.last["message"], "");
+  // Recent items open their file from the start, the current one too.
   openPlaying(b);
-  onCommand(player_, kCmdRecentFirst + 1);
-  EXPECT_EQ(player_.shell.currentFileName, a);
-  EXPECT_EQ(recent(2), (Lines{a, b}));
-  // Item 1 is the current file: it opens again from its start.
-  playbackTick(player_);
-  onCommand(player_, kCmdRecentFirst);
-  EXPECT_EQ(player_.playback.position, 0);
-  EXPECT_EQ(rig_.controls.status[kStatusState], "Play...");
-
+  onCommand(player, kCmdRecentFirst + 1);
+  EXPECT_EQ(recent(2) + player.shell.currentFileName, a + "|" + b + "|" + a);
+  playbackTick(player);
+  onCommand(player, kCmdRecentFirst);
+  EXPECT_EQ(player.playback.position, 0);
+  player.shell.recentFiles[9] = b;  // the tenth item
+  onCommand(player, kCmdRecentLast);
+  EXPECT_EQ(player.shell.currentFileName, b);
   // Of several dropped files only the first opens.
-  onDropFiles(player_, {b, movie("c.cpk", greyMovie(30))});
-  EXPECT_EQ(recent(3), (Lines{b, a, ""}));
-  playbackTick(player_);
-  EXPECT_EQ(shownPixel(), greyPixel(20));
-  const size_t mark = rig_.log.size();
-  onDropFiles(player_, {});
-  EXPECT_EQ(rig_.log.size(), mark);
+  onDropFiles(player, {a, greyMovie("c.cpk", 30)});
+  EXPECT_EQ(recent(3), a + "|" + b + "||");
+  playbackTick(player);
+  EXPECT_EQ(rig.pixel, greyPixel(10));
+  const size_t mark = rig.log.size();
+  onDropFiles(player, {});
+  EXPECT_EQ(rig.since(mark), "");
 }
 
 // Zooming resizes the window; full screen hides the bars, and leaving it
-// shows them as the word says, at normal size. The view: zoom, full screen,
-// bars shown, bar heights, the Zoom1/Zoom2/FullScreen checks, the word.
-TEST_F(CommandsTest, ZoomAndFullScreenKeepTheBarsAsTheWordSays) {
+// shows them as the word says, at normal size. A playing movie pauses around
+// the switch and plays on; a paused one stays paused.
+TEST_F(Commands, ZoomAndFullScreenKeepTheBarsAsTheWordSays) {
+  // The zoom, the bars shown, the layout given to the host, the checks of
+  // x1, x2 and full screen, the word.
   auto screen = [&] {
-    const ShellState& s = player_.shell;
-    std::string view =
-        std::to_string(int(s.zoom)) + (rig_.frames.fullScreen ? " full" : "") + " bars ";
-    for (bool b : {rig_.bars.toolbarShown, rig_.bars.statusBarShown}) view += b ? "1" : "0";
-    view += " " + std::to_string(s.toolbarHeight) + "/" + std::to_string(s.statusBarHeight) + " ";
-    for (int id : {kCmdZoom1, kCmdZoom2, kCmdFullScreen})
-      view += rig_.controls.menuChecked[id] ? "1" : "0";
-    return view + " word " + std::to_string(s.tlStBar);
+    const WindowLayout& l = rig.layout;
+    auto& c = rig.last;
+    char text[96];
+    std::snprintf(text, sizeof text, "%d bars %s%s %dx%d in %dx%d %d/%d %s%s%s word %u",
+                  int(player.shell.zoom), c["toolbar"].c_str(), c["statusbar"].c_str(),
+                  l.frameWidth, l.frameHeight, l.displayWidth, l.displayHeight, l.toolbarHeight,
+                  l.statusBarHeight, c["check 40010"].c_str(), c["check 40011"].c_str(),
+                  c["check 40022"].c_str(), player.shell.tlStBar);
+    return std::string(text);
   };
-  player_.shell.tlStBar = 0xE;  // flat toolbar with labels, status bar
-  ResetToolStatusBar(player_);
-  openPlaying(movie("a.cpk", greyMovie(10)));
-  onCommand(player_, kCmdZoom2);
-  EXPECT_EQ(screen(), "2 bars 11 42/20 010 word 14");
-  // The host is given what it needs to size the window and paint.
-  const WindowLayout& given = rig_.frames.layout;
-  EXPECT_EQ(std::vector<int32_t>({given.frameWidth, given.frameHeight, given.displayWidth,
-                                  given.displayHeight, given.toolbarHeight, given.statusBarHeight}),
-            std::vector<int32_t>({64, 64, 128, 128, 42, 20}));
-
-  const size_t start = rig_.log.size();
-  onCommand(player_, kCmdFullScreen);
-  EXPECT_EQ(screen(), "0 full bars 00 0/0 001 word 14");
-  EXPECT_EQ(given.toolbarHeight + given.statusBarHeight, 0);
-  // A playing movie pauses around the switch and plays on after it.
-  const long switched = logIndex(start, "frames.fullscreen 1");
-  EXPECT_LT(logIndex(start, "sound.stop"), switched);
-  EXPECT_LT(switched, logIndex(start, "sound.play"));
-
-  leaveFullScreen(player_);
-  EXPECT_EQ(screen(), "1 bars 11 42/20 100 word 14");
-  EXPECT_FALSE(player_.playback.paused);
-  for (const std::string& line : logSince(start))  // the switch saves nothing
-    EXPECT_NE(line.rfind("settings.", 0), 0u) << line;
-
-  // A paused movie stays paused, and hidden bars stay hidden.
-  player_.shell.tlStBar = 0;
-  ResetToolStatusBar(player_);
-  onCommand(player_, kCmdPlayPause);
-  const size_t mark = rig_.log.size();
-  onCommand(player_, kCmdFullScreen);
-  leaveFullScreen(player_);
-  EXPECT_EQ(screen(), "1 bars 00 0/0 100 word 0");
-  EXPECT_EQ(logIndex(mark, "sound.play"), -1);
+  player.shell.tlStBar = 0xE;  // flat toolbar with labels, status bar
+  ResetToolStatusBar(player);
+  openPlaying(greyMovie("a.cpk", 10));
+  onCommand(player, kCmdZoom2);
+  EXPECT_EQ(screen(), "2 bars 11 64x64 in 128x128 42/20 010 word 14");
+  const size_t start = rig.log.size();
+  onCommand(player, kCmdFullScreen);
+  EXPECT_EQ(screen(), "0 bars 00 64x64 in 0x0 0/0 001 word 14");
+  const std::string switched = rig.since(start);
+  EXPECT_LT(switched.find("sound stop"), switched.find("fullscreen 1"));
+  EXPECT_LT(switched.find("fullscreen 1"), switched.find("sound play"));
+  leaveFullScreen(player);
+  EXPECT_EQ(screen(), "1 bars 11 64x64 in 64x64 42/20 100 word 14");
+  EXPECT_EQ(rig.last["sound"], "play");
+  EXPECT_EQ(rig.since(start).find("set "), std::string::npos);  // the switch saves nothing
+  player.shell.tlStBar = 0;
+  ResetToolStatusBar(player);
+  onCommand(player, kCmdPlayPause);
+  const size_t mark = rig.log.size();
+  onCommand(player, kCmdFullScreen);
+  leaveFullScreen(player);
+  EXPECT_EQ(screen(), "1 bars 00 64x64 in 64x64 0/0 100 word 0");
+  EXPECT_FALSE(logged(mark, "sound play"));
 }
 
-// A file with movies at 0 and 4,096 and a third one 16 bytes into the block
-// at 8,192: the scan reports the block, the table keeps the exact offset.
-class HeaderSearchTest : public CommandsTest {
- protected:
-  void SetUp() override {
-    std::vector<uint8_t> file = buildFilm(greyMovie(10));
-    placeAt(file, 4096, buildFilm(greyMovie(40)));
-    placeAt(file, 8192 + 16, buildFilm(greyMovie(70)));
-    ASSERT_TRUE(writeFile(dir_ + "/three.cpk", toString(file)));
-    openPlaying(dir_ + "/three.cpk");
+// Movies at 0 and 4,096 and one 16 bytes into the block at 8,192: the scan
+// lists the blocks while it runs, the table keeps the exact offsets.
+TEST_F(Commands, HeaderSearchFindsEveryMovieAndOpensTheChosenOne) {
+  FilmSpec spec;
+  Bytes file;
+  for (size_t at : {0, 4096, 8192 + 16}) {
+    spec.samples = {videoSample(greyFrame(uint8_t(at / 100)), 0)};
+    placeAt(file, at, buildFilm(spec));
   }
-};
-
-TEST_F(HeaderSearchTest, SearchFindsEveryMovieAndCancelOrOkWithoutSelectionKeepTheIndex) {
-  HeaderSearch search(player_);
-  EXPECT_EQ(search.lines(), (Lines{"0 = 00000000"}));
-  EXPECT_EQ(search.selectedLine(), 0);
-  EXPECT_TRUE(player_.playback.paused);
-  Lines found;  // while it runs: the block offsets
-  EXPECT_EQ(search.search([&](const std::string& line) { found.push_back(line); }), 3);
-  EXPECT_EQ(found, (Lines{"0 = 00000000", "1 = 00001000", "2 = 00002000"}));
-  EXPECT_EQ(search.lines(), (Lines{"0 = 00000000", "1 = 00001000", "2 = 00002010"}));
-
-  EXPECT_EQ(search.choose(-1), kHeaderSearchCancelled);  // OK, nothing selected
-  EXPECT_EQ(search.choose(3), kHeaderSearchCancelled);   // past the listed lines
-  EXPECT_EQ(search.cancel(), kHeaderSearchCancelled);
-  EXPECT_EQ(player_.playback.headerIndex, 0);
-  EXPECT_EQ(player_.headerOffsets.count(), 3);  // the new scan stays
-  const size_t mark = rig_.log.size();
-  onCommand(player_, kCmdSearchHeader);  // the dialog is cancelled: nothing opens
-  EXPECT_EQ(logSince(mark).back(), "dialogs.search");
-  EXPECT_EQ(logIndex(mark, "frames.clear"), -1);
-}
-
-TEST_F(HeaderSearchTest, OkOrDoubleClickChoosesAndTheChosenMoviePlays) {
-  HeaderSearch(player_).search({});
-  rig_.dialogs.searchLine = 2;
-  onCommand(player_, kCmdSearchHeader);
-  EXPECT_EQ(player_.playback.headerIndex, 2);
-  EXPECT_EQ(rig_.controls.title, "three.cpk:2 - Zentrov");
-  playbackTick(player_);
-  EXPECT_EQ(shownPixel(), greyPixel(70));
+  openPlaying(writeScratch("three.cpk", file));
+  HeaderSearch search(player);
+  EXPECT_EQ(search.lines(), (std::vector<std::string>{"0 = 00000000"}));
+  EXPECT_TRUE(player.playback.paused);
+  std::string found;
+  EXPECT_EQ(search.search([&](const std::string& line) { found += line + "|"; }), 3);
+  EXPECT_EQ(found, "0 = 00000000|1 = 00001000|2 = 00002000|");
+  EXPECT_EQ(search.lines(),
+            (std::vector<std::string>{"0 = 00000000", "1 = 00001000", "2 = 00002010"}));
+  EXPECT_EQ(search.choose(-1) + search.choose(3), 2 * kHeaderSearchCancelled);  // nothing selected
+  onCommand(player, kCmdSearchHeader);  // cancelled: nothing opens
+  EXPECT_EQ(rig.log.substr(rig.log.size() - 7) + std::to_string(player.playback.headerIndex),
+            "search\n0");
+  rig.searchLine = 2;
+  onCommand(player, kCmdSearchHeader);
+  EXPECT_EQ(rig.last["title"], "three.cpk:2 - Zentrov");
+  playbackTick(player);
+  EXPECT_EQ(rig.pixel, greyPixel(82));
 }
 
 }  // namespace
