@@ -18,13 +18,23 @@ inline uint32_t rowLoadBE32(const uint8_t* p) {
   return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | uint32_t{p[3]};
 }
 
-// Leading zero bits of a word that is not 0.
-inline int32_t leadingZeros(uint32_t word) {
+// Leading and trailing zero bits of a value that is not 0.
+inline int32_t leadingZeros64(uint64_t value) {
 #if defined(__GNUC__) || defined(__clang__)
-  return __builtin_clz(word);
+  return __builtin_clzll(value);
 #else
   int32_t n = 0;
-  for (; (word & kRowTopBit) == 0; word <<= 1) ++n;
+  for (; (value >> 63) == 0; value <<= 1) ++n;
+  return n;
+#endif
+}
+
+inline int32_t trailingZeros64(uint64_t value) {
+#if defined(__GNUC__) || defined(__clang__)
+  return __builtin_ctzll(value);
+#else
+  int32_t n = 0;
+  for (; (value & 1) == 0; value >>= 1) ++n;
   return n;
 #endif
 }
@@ -79,47 +89,47 @@ int32_t intraRowOf(CinepakRowState& state, const CinepakBooks& books, uint32_t* 
 
 // Codes 0 (unchanged), 10 (V1) and 11 (V4); a code may straddle two words,
 // and the second word then comes before the block's index bytes.
+//
+// The flag bits not used yet sit at the top of a 64-bit buffer with a marker
+// bit right below them, so that counting the zeros before the next code also
+// stops at the end of the word, with no branch on either.
 template <class Draw, bool Checked>
 int32_t interRowOf(CinepakRowState& state, const CinepakBooks& books, uint32_t* pixel,
                    int32_t count, size_t width, const uint8_t* limit) {
+  constexpr uint64_t kEmpty = uint64_t{1} << 63;  // the marker alone
   const uint8_t* in = state.in;
-  uint32_t word = state.word;
-  int32_t left = state.left;
+  uint64_t bits = (uint64_t{state.word} << 32) | (kEmpty >> state.left);
   const CodebookEntry* const v4 = books.v4;
   const CodebookEntry* const v1 = books.v1;
-  int32_t done = 0;
-  while (done < count) {
+  uint32_t* const start = pixel;
+  uint32_t* const end = pixel + 4 * static_cast<size_t>(count);
+  while (pixel < end) {
     if (Checked && limit - in < kInterBlockBytes) break;
-    if (left == 0) {
-      word = rowLoadBE32(in);
+    if (bits == kEmpty) {
+      bits = (uint64_t{rowLoadBE32(in)} << 32) | (kEmpty >> 32);
       in += 4;
-      left = 32;
     }
-    // Unchanged blocks up to the next set bit, often none: counted rather
-    // than tested block by block. The bits below the ones left are 0, so a
-    // word of 0 is unchanged to its end; the low bit set keeps the count
-    // defined and below 32, and a run cut short there goes on next time.
-    int32_t run = leadingZeros(word | 1u);
-    if (run > left) run = left;
-    if (run > count - done) run = count - done;
-    word <<= run;
-    left -= run;
-    done += run;
+    // Unchanged blocks up to the next code, often none: counted, not tested
+    // one by one. A run past the row's end gives its extra zeros back.
+    const int32_t run = leadingZeros64(bits);
+    bits <<= run;
     pixel += 4 * static_cast<size_t>(run);
-    if (done == count) break;
-    if ((word & kRowTopBit) == 0) continue;
-    // The code's first bit is 1.
+    if (pixel >= end) {
+      bits >>= (pixel - end) / 4;
+      pixel = end;
+      break;
+    }
+    if (bits == kEmpty) continue;
+    // A code: its first bit is 1.
     bool isV4;
-    if (left >= 2) {
-      isV4 = (word & (kRowTopBit >> 1)) != 0;
-      word <<= 2;
-      left -= 2;
+    if ((bits << 1) != kEmpty) {
+      isV4 = (bits & (kEmpty >> 1)) != 0;
+      bits <<= 2;
     } else {
-      word = rowLoadBE32(in);
+      const uint32_t word = rowLoadBE32(in);
       in += 4;
       isV4 = (word & kRowTopBit) != 0;
-      word <<= 1;
-      left = 31;
+      bits = (uint64_t{word} << 33) | (kEmpty >> 31);
     }
     if (isV4) {
       Draw::v4(pixel, v4, in, width);
@@ -129,12 +139,12 @@ int32_t interRowOf(CinepakRowState& state, const CinepakBooks& books, uint32_t* 
       in += 1;
     }
     pixel += 4;
-    ++done;
   }
+  const int32_t left = 63 - trailingZeros64(bits);
   state.in = in;
-  state.word = word;
+  state.word = static_cast<uint32_t>((bits ^ (kEmpty >> left)) >> 32);
   state.left = left;
-  return done;
+  return static_cast<int32_t>((pixel - start) / 4);
 }
 
 // One index byte per block; the caller checks the `count` bytes, so there
