@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "cli/cli_command.h"
+#include "cli/cli_open.h"
 #include "cli/export_progress.h"
-#include "cli/headless_host.h"
-#include "codec/sound_sample.h"
+#include "codec/sound_frame.h"
 #include "film/byte_view.h"
-#include "film/movie_open.h"
+#include "playback/sample_decode.h"
 
 namespace zentrov::cli {
 
@@ -20,7 +20,8 @@ namespace {
 constexpr uint32_t kWavHeaderBytes = 44;
 constexpr uint16_t kChannels = 2;
 constexpr uint16_t kBitsPerSample = 16;
-constexpr uint16_t kFrameBytes = kChannels * kBitsPerSample / 8;
+constexpr uint16_t kFrameBytes = kSoundFrameBytes;
+static_assert(kFrameBytes == kChannels * kBitsPerSample / 8, "WAV frames are the player's own");
 // The RIFF sizes are 32-bit: stop before the file would outgrow them.
 constexpr uint64_t kMaxDataBytes = 0xFFFFFFFFull - kWavHeaderBytes;
 
@@ -66,8 +67,7 @@ int runAudio(const std::vector<std::string>& args) {
 
   // The open has reset the ADX decoder, so the first audio entry skips the
   // stream header just as in playback.
-  uint8_t* sample = player.buffers.sampleBuffer.get();
-  uint8_t* pcm = player.buffers.pcmBuffer.get();
+  const uint8_t* pcm = player.buffers.pcmBuffer.get();
   const SampleTable& table = player.table();
   uint64_t dataBytes = 0;
   bool truncated = false;
@@ -76,9 +76,7 @@ int runAudio(const std::vector<std::string>& args) {
     progress.update(i);
     const SampleEntry& entry = table.entries[i];
     if (!entry.isAudio()) continue;
-    const size_t got = readSample(player, entry, sample, kSampleBufferBytes);
-    const int32_t bytes = decodeSoundSample(player.stream, player.adx, sample,
-                                            static_cast<int32_t>(got), pcm, kPcmBufferBytes);
+    const int32_t bytes = decodeAudioEntry(player, entry);
     if (bytes <= 0) continue;
     if (dataBytes + uint64_t(bytes) > kMaxDataBytes) {
       truncated = true;

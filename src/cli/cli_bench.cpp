@@ -9,9 +9,10 @@
 #include <vector>
 
 #include "cli/cli_command.h"
-#include "cli/headless_host.h"
-#include "codec/sound_sample.h"
-#include "film/movie_open.h"
+#include "cli/cli_open.h"
+#include "codec/sound_frame.h"
+#include "playback/movie_open.h"
+#include "playback/sample_decode.h"
 #include "video/pixel_convert.h"
 
 namespace zentrov::cli {
@@ -80,13 +81,12 @@ int runBench(const std::vector<std::string>& args) {
 
   const int32_t width = player.playback.frameWidth;
   const int32_t height = player.playback.frameHeight;
-  uint32_t* decoded = player.buffers.decodedFrame.get();
-  CinepakDecoder& cinepak = *player.cinepak;
+  const uint32_t* decoded = player.buffers.decodedFrame.get();
 
   const double decodeRate = measure(
       video, seconds,
       [&](const LoadedSample& s) {
-        cinepak.decodeFrame(s.bytes.data(), s.bytes.size(), decoded, kDecodedFramePixels, width);
+        decodeVideoSample(player, s.bytes.data(), s.bytes.size());
         return 1.0;
       },
       nullptr, player);
@@ -101,8 +101,7 @@ int runBench(const std::vector<std::string>& args) {
   const double convertRate = measure(
       video, seconds,
       [&](const LoadedSample& s) {
-        if (cinepak.decodeFrame(s.bytes.data(), s.bytes.size(), decoded, kDecodedFramePixels,
-                                width) == 0)
+        if (decodeVideoSample(player, s.bytes.data(), s.bytes.size()))
           convertFrame(format, decoded, width, height, surface.data(), pitch, kSurfaceWidth,
                        kSurfaceHeight);
         return 1.0;
@@ -112,14 +111,11 @@ int runBench(const std::vector<std::string>& args) {
   std::fflush(stdout);
 
   if (player.stream.audioChannels != 0) {
-    uint8_t* pcm = player.buffers.pcmBuffer.get();
     const double audioRate = measure(
         audio, seconds,
         [&](const LoadedSample& s) {
-          const int32_t bytes =
-              decodeSoundSample(player.stream, player.adx, s.bytes.data(),
-                                static_cast<int32_t>(s.bytes.size()), pcm, kPcmBufferBytes);
-          return double(bytes / 4);
+          return double(decodeAudioSample(player, s.bytes.data(), s.bytes.size()) /
+                        kSoundFrameBytes);
         },
         // Each pass starts the sound afresh, as opening the movie does.
         [](Player& p) { p.adx.reset(); }, player);

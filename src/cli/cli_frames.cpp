@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "cli/cli_command.h"
+#include "cli/cli_open.h"
 #include "cli/export_progress.h"
-#include "cli/headless_host.h"
 #include "film/byte_view.h"
-#include "film/movie_open.h"
+#include "playback/sample_decode.h"
 #include "video/frame_dib.h"
 
 #ifdef ZENTROV_HAVE_PNG
@@ -24,17 +24,16 @@ namespace zentrov::cli {
 namespace {
 
 constexpr size_t kBitmapFileHeaderBytes = 14;
-constexpr size_t kDibTrailingBytes = 16;  // the clipboard block's spare bytes; not part of a file
 
 enum class ImageFormat { Png, Bmp };
 
 bool writeBmp(const std::string& path, const uint32_t* pixels, int32_t width, int32_t height) {
   std::vector<uint8_t> dib = buildFrameDib(pixels, width, height);
-  const size_t dibBytes = dib.size() - kDibTrailingBytes;
+  const size_t dibBytes = dib.size() - kDibTrailingBytes;  // the clipboard's spare bytes
   uint8_t header[kBitmapFileHeaderBytes] = {'B', 'M'};
   storeLE32(header + 2, static_cast<uint32_t>(kBitmapFileHeaderBytes + dibBytes));  // bfSize
-  // bfReserved1 and bfReserved2 stay 0; the pixels follow the 40-byte info header.
-  storeLE32(header + 10, static_cast<uint32_t>(kBitmapFileHeaderBytes + 40));  // bfOffBits
+  // bfReserved1 and bfReserved2 stay 0; the pixels follow the info header.
+  storeLE32(header + 10, static_cast<uint32_t>(kBitmapFileHeaderBytes + kDibInfoHeaderBytes));
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return false;
   bool ok = std::fwrite(header, 1, sizeof header, f) == sizeof header &&
@@ -104,8 +103,7 @@ int runFrames(const std::vector<std::string>& args) {
   // The picture on screen: black after the open, then each frame that decodes
   // whole; a frame that fails leaves the one before it.
   std::vector<uint32_t> shown(pixels, 0);
-  uint8_t* sample = player.buffers.sampleBuffer.get();
-  uint32_t* decoded = player.buffers.decodedFrame.get();
+  const uint32_t* decoded = player.buffers.decodedFrame.get();
   std::vector<uint8_t> scratch;
   const char* extension = format == ImageFormat::Png ? "png" : "bmp";
 
@@ -115,9 +113,7 @@ int runFrames(const std::vector<std::string>& args) {
     progress.update(i);
     const SampleEntry& entry = table.entries[i];
     if (entry.isAudio()) continue;
-    const size_t got = readSample(player, entry, sample, kSampleBufferBytes);
-    if (got > 0 && pixels <= kDecodedFramePixels &&
-        player.cinepak->decodeFrame(sample, got, decoded, kDecodedFramePixels, width) == 0)
+    if (decodeVideoEntry(player, entry))
       std::memcpy(shown.data(), decoded, pixels * sizeof(uint32_t));
 
     char name[32];

@@ -4,10 +4,10 @@
 #include <cstdio>
 
 #include "cli/cli_command.h"
-#include "cli/headless_host.h"
+#include "cli/cli_open.h"
 #include "film/header_scan.h"
-#include "film/movie_open.h"
 #include "film/property_text.h"
+#include "playback/movie_open.h"
 
 namespace zentrov::cli {
 
@@ -25,7 +25,8 @@ int openFromArgs(const char* command, const std::vector<std::string>& args, Head
 int runInfo(const std::vector<std::string>& args) {
   HeadlessHost host;
   if (int rc = openFromArgs("info", args, host)) return rc;
-  const PropertyValues v = propertyValues(host.player.stream, host.player.table());
+  const PropertyView view(host.player.stream, host.player.table());
+  const PropertyValues& v = view.values();
   std::printf("Frame size: %s\n", v.frameSize.c_str());
   std::printf("Total frame: %s\n", v.totalFrame.c_str());
   std::printf("Frame rate base: %s\n", v.frameRateBase.c_str());
@@ -39,10 +40,10 @@ int runInfo(const std::vector<std::string>& args) {
 int runTable(const std::vector<std::string>& args) {
   HeadlessHost host;
   if (int rc = openFromArgs("table", args, host)) return rc;
-  const SampleTable& table = host.player.table();
+  const PropertyView view(host.player.stream, host.player.table());
   std::printf("Block\tAbsTime\tDspTime\tKey\n");
-  for (int i = 0; i < table.entryCount; ++i) {
-    const auto row = propertyRow(i, table.entries[i]);
+  for (int i = 0; i < view.rowCount(); ++i) {
+    const auto row = view.row(i);
     std::printf("%s\t%s\t%s\t%s\n", row[0].c_str(), row[1].c_str(), row[2].c_str(), row[3].c_str());
   }
   return kExitOk;

@@ -8,8 +8,9 @@
 #include <thread>
 
 #include "cli/cli_command.h"
-#include "cli/headless_host.h"
-#include "playback/clock_sound_ring.h"
+#include "cli/cli_open.h"
+#include "codec/sound_frame.h"
+#include "headless/clock_sound_ring.h"
 #include "playback/playback_tick.h"
 #include "playback/transport.h"
 
@@ -41,7 +42,7 @@ int runPlay(const std::vector<std::string>& args) {
   if (parsed.has("no-wait")) selectFrameRate(player, FrameRateMode::NoWait);
   const SampleTable& table = player.table();
   const double timeBase = table.timeBase > 0 ? double(table.timeBase) : 0.0;
-  const double byteRate = 4.0 * double(player.stream.rateHz());
+  const double byteRate = double(kSoundFrameBytes) * double(player.stream.rateHz());
 
   // The tick pauses the movie at its end, and nothing else pauses it here.
   while (!player.playback.paused) {

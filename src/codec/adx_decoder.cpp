@@ -1,5 +1,8 @@
 #include "codec/adx_decoder.h"
 
+#include "codec/sound_frame.h"
+#include "film/byte_view.h"
+
 namespace zentrov {
 
 namespace {
@@ -7,7 +10,7 @@ namespace {
 constexpr int32_t kMonoBlockBytes = 18;
 constexpr int32_t kStereoBlockBytes = 36;
 constexpr int32_t kCodesPerBlock = 32;
-constexpr int32_t kBytesPerBlockOut = kCodesPerBlock * 4;  // 32 stereo frames of 16 bits
+constexpr int32_t kBytesPerBlockOut = kCodesPerBlock * kSoundFrameBytes;
 constexpr int32_t kStreamHeaderWordBytes = 4;
 
 // Prediction weights on the last two values, scaled by 32768.
@@ -39,7 +42,7 @@ void decodeBlock(const uint8_t* block, int32_t& s1, int32_t& s2, uint8_t* out, b
     h2 = h1;
     h1 = v;
     const uint16_t sample = static_cast<uint16_t>(v * 8);
-    uint8_t* frame = out + i * 4;
+    uint8_t* frame = out + i * kSoundFrameBytes;
     frame[0] = static_cast<uint8_t>(sample);
     frame[1] = static_cast<uint8_t>(sample >> 8);
     if (bothChannels) {
@@ -58,26 +61,23 @@ void AdxDecoder::reset() {
   leftS2 = 0;
   rightS1 = 0;
   rightS2 = 0;
-  headerSkipped = 0;
+  headerSkipped = false;
 }
 
-int32_t AdxDecoder::decode(const uint8_t* input, int32_t length, uint8_t* output, int32_t stereo,
+int32_t AdxDecoder::decode(const uint8_t* input, int32_t length, uint8_t* output, bool stereo,
                            size_t outputCapacity) {
   int64_t remaining = length;
-  if (headerSkipped == 0) {
-    headerSkipped = 1;
+  if (!headerSkipped) {
+    headerSkipped = true;
     // A sample too short for the header word cannot hold a block after it.
     if (remaining < kStreamHeaderWordBytes) return 0;
-    const int64_t skip = ((int64_t{input[0] & 0x7F} << 24) | (int64_t{input[1]} << 16) |
-                          (int64_t{input[2]} << 8) | int64_t{input[3]}) +
-                         kStreamHeaderWordBytes;
+    const int64_t skip = int64_t{loadBE32(input) & 0x7FFFFFFFu} + kStreamHeaderWordBytes;
     if (skip >= remaining) return 0;
     input += skip;
     remaining -= skip;
   }
 
-  const bool isStereo = (stereo & 1) != 0;
-  const int64_t blockBytes = isStereo ? kStereoBlockBytes : kMonoBlockBytes;
+  const int64_t blockBytes = stereo ? kStereoBlockBytes : kMonoBlockBytes;
   int64_t blocks = remaining / blockBytes;
   const int64_t fit = static_cast<int64_t>(outputCapacity / kBytesPerBlockOut);
   if (blocks > fit) blocks = fit;
@@ -85,7 +85,7 @@ int32_t AdxDecoder::decode(const uint8_t* input, int32_t length, uint8_t* output
 
   for (int64_t b = 0; b < blocks; ++b) {
     uint8_t* out = output + b * kBytesPerBlockOut;
-    if (isStereo) {
+    if (stereo) {
       const uint8_t* pair = input + b * kStereoBlockBytes;
       decodeBlock(pair, leftS1, leftS2, out, false);
       decodeBlock(pair + kMonoBlockBytes, rightS1, rightS2, out + 2, false);

@@ -2,11 +2,13 @@
 
 #include <cstring>
 
+#include "codec/sound_frame.h"
+
 namespace zentrov {
 
 namespace {
 
-constexpr int64_t kFrameBytes = 4;
+constexpr int64_t kFrameBytes = kSoundFrameBytes;
 
 // Frames that fit `capacity`, out of `wanted`.
 int64_t fitFrames(int64_t wanted, size_t capacity) {
@@ -41,7 +43,7 @@ void widen8(const uint8_t* input, int64_t length, bool stereo, uint8_t* out, int
     out[1] = left;
     out[2] = right;
     out[3] = right;
-    out += 4;
+    out += kFrameBytes;
   }
 }
 
@@ -57,7 +59,7 @@ void widen16(const uint8_t* input, int64_t length, bool stereo, uint8_t* out, in
     out[1] = left[0];
     out[2] = right[1];
     out[3] = right[0];
-    out += 4;
+    out += kFrameBytes;
   }
   if (whole >= 0) {
     const int64_t l = 2 * whole;
@@ -106,7 +108,8 @@ int32_t decodeSoundSample(const StreamDescription& stream, AdxDecoder& adx, cons
     case kAudioPcm:
       return widenPcm(sample, length, stream.audioBits, stream.audioChannels, output, capacity);
     case kAudioAdx:
-      return adx.decode(sample, length, output, stream.audioChannels - 1, capacity);
+      // Stored streams are stereo when bit 0 of audioChannels - 1 is set.
+      return adx.decode(sample, length, output, ((stream.audioChannels - 1) & 1) != 0, capacity);
     default:
       return writeSilence(length, output, capacity);
   }

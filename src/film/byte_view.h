@@ -1,23 +1,15 @@
 #pragma once
-// A bounded big-endian view over a byte range. Every read either succeeds in
-// full or answers "not enough data"; nothing is ever read past the end.
+// Byte order helpers and a bounded big-endian view over a byte range. Every
+// read of the view either succeeds in full or answers "not enough data";
+// nothing is ever read past the end.
 
 #include <cstddef>
 #include <cstdint>
 
 namespace zentrov {
 
-inline uint16_t loadBE16(const uint8_t* p) {
-  return static_cast<uint16_t>((p[0] << 8) | p[1]);
-}
 inline uint32_t loadBE32(const uint8_t* p) {
   return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | uint32_t{p[3]};
-}
-inline void storeBE32(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v >> 24);
-  p[1] = static_cast<uint8_t>(v >> 16);
-  p[2] = static_cast<uint8_t>(v >> 8);
-  p[3] = static_cast<uint8_t>(v);
 }
 
 inline void storeLE16(uint8_t* p, uint32_t v) {
@@ -38,14 +30,17 @@ class ByteView {
   // True when `count` bytes starting at `offset` lie inside the view.
   bool has(size_t offset, size_t count) const { return offset <= size_ && count <= size_ - offset; }
 
-  bool be16(size_t offset, uint16_t& out) const {
-    if (!has(offset, 2)) return false;
-    out = loadBE16(data_ + offset);
-    return true;
-  }
+  // The big-endian word at `offset`; false (and `out` untouched) past the end.
   bool be32(size_t offset, uint32_t& out) const {
     if (!has(offset, 4)) return false;
     out = loadBE32(data_ + offset);
+    return true;
+  }
+  // The four bytes at `offset` equal `tag`; false past the end.
+  bool tagAt(size_t offset, const char (&tag)[5]) const {
+    if (!has(offset, 4)) return false;
+    for (size_t i = 0; i < 4; ++i)
+      if (data_[offset + i] != static_cast<uint8_t>(tag[i])) return false;
     return true;
   }
 

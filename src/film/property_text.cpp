@@ -1,5 +1,6 @@
 #include "film/property_text.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace zentrov {
@@ -35,6 +36,15 @@ std::array<std::string, 4> propertyRow(int index, const SampleEntry& entry) {
   return {format("%d", index),
           entry.isAudio() ? std::string("AUDIO") : format("%d", entry.timeStamp()),
           format("%d", entry.info2), entry.isKeyFrame() ? std::string("KEY") : std::string()};
+}
+
+std::array<std::string, 4> PropertyView::row(int index) const {
+  if (index < 0 || index >= rowCount()) return {};
+  return propertyRow(index, table_.entries[index]);
+}
+
+int PropertyView::rowCount() const {
+  return std::clamp<int32_t>(table_.entryCount, 0, kMaxSampleEntries);
 }
 
 }  // namespace zentrov

@@ -5,18 +5,16 @@
 #include <cstdio>
 #include <limits>
 
-#include "codec/sound_sample.h"
-#include "film/movie_open.h"
+#include "playback/command_ids.h"
+#include "playback/player.h"
+#include "playback/sample_decode.h"
 #include "playback/transport.h"
-#include "shell/command_ids.h"
-#include "shell/player.h"
 
 namespace zentrov {
 
 namespace {
 
 constexpr int32_t kPanCentre = 0;
-constexpr int32_t kSoundFrameBytes = 4;  // 16-bit left, 16-bit right
 
 int32_t entriesInTable(const SampleTable& table) {
   return std::clamp<int32_t>(table.entryCount, 0, kMaxSampleEntries);
@@ -55,19 +53,10 @@ void startRing(Player& player, int32_t volume) {
 
 void playSound(Player& player, const SampleEntry& entry) {
   PlaybackState& state = player.playback;
-  uint8_t* sample = player.buffers.sampleBuffer.get();
-  uint8_t* pcm = player.buffers.pcmBuffer.get();
-
   // A sample that cannot be read (longer than the sample buffer) gives no
   // sound; a restart still happens, so the clock runs.
-  const size_t got = readSample(player, entry, sample, kSampleBufferBytes);
-  int32_t outBytes = 0;
-  if (got > 0)
-    outBytes = decodeSoundSample(player.stream, player.adx, sample, static_cast<int32_t>(got), pcm,
-                                 kPcmBufferBytes);
-  // Whole frames inside the PCM buffer only: an offset moved by part of a
-  // frame would swap left and right for every later sample.
-  outBytes = std::clamp<int32_t>(outBytes, 0, int32_t(kPcmBufferBytes)) & ~(kSoundFrameBytes - 1);
+  const int32_t outBytes = decodeAudioEntry(player, entry);
+  const uint8_t* pcm = player.buffers.pcmBuffer.get();
 
   if (state.audioRestart) {
     rewindClock(state, player.ports.sound);
@@ -109,20 +98,11 @@ bool showPicture(Player& player, const SampleEntry& entry) {
   }
 
   state.stepRequest = false;
-  uint8_t* sample = player.buffers.sampleBuffer.get();
-  uint32_t* frame = player.buffers.decodedFrame.get();
-  const int32_t width = state.frameWidth;
-  const int32_t height = state.frameHeight;
-  // An unreadable sample is skipped like a damaged one: the previous picture
-  // is presented again.
-  const size_t got = readSample(player, entry, sample, kSampleBufferBytes);
-  const bool decoded =
-      got > 0 && player.cinepak->decodeFrame(sample, got, frame, kDecodedFramePixels, width) == 0;
-  // Opening keeps the picture inside the decoded frame; checked here too so
-  // that the conversion can never read past it.
-  const bool fits =
-      width > 0 && height > 0 && size_t(width) * size_t(height) <= kDecodedFramePixels;
-  if (decoded && fits) player.ports.frames.convertToNextBackSurface(frame, width, height);
+  // A frame that does not decode whole is skipped: the previous picture is
+  // presented again.
+  if (decodeVideoEntry(player, entry))
+    player.ports.frames.convertToNextBackSurface(player.buffers.decodedFrame.get(),
+                                                 state.frameWidth, state.frameHeight);
 
   char text[16];
   std::snprintf(text, sizeof text, "%d", state.position);

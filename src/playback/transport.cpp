@@ -1,8 +1,8 @@
 #include "playback/transport.h"
 
-#include "film/movie_open.h"
-#include "shell/command_ids.h"
-#include "shell/player.h"
+#include "playback/command_ids.h"
+#include "playback/movie_open.h"
+#include "playback/player.h"
 
 namespace zentrov {
 
@@ -85,7 +85,7 @@ void closeMovie(Player& player) {
   else
     pausePlayback(player);
   player.shell.currentFileName.clear();
-  openMovie(player, kOpenFromStart);
+  openMovie(player, OpenRequest::fromStart());
 }
 
 }  // namespace zentrov

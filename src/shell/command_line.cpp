@@ -1,6 +1,6 @@
 #include "shell/command_line.h"
 
-#include "shell/player.h"
+#include "playback/player.h"
 
 namespace zentrov {
 

@@ -1,9 +1,12 @@
 #include "shell/commands.h"
 
-#include "film/movie_open.h"
+#include "film/property_text.h"
+#include "playback/command_ids.h"
+#include "playback/header_search.h"
+#include "playback/movie_open.h"
+#include "playback/player.h"
 #include "playback/transport.h"
-#include "shell/command_ids.h"
-#include "shell/player.h"
+#include "playback/window_layout.h"
 #include "shell/recent_files.h"
 #include "shell/tool_status_bar.h"
 #include "video/frame_dib.h"
@@ -13,24 +16,6 @@ namespace zentrov {
 const char* const kHomePageAddress = "https://zentrov.github.io/";
 
 namespace {
-
-constexpr int32_t kZoomFullScreen = 0;
-constexpr int32_t kZoomNormal = 1;
-constexpr int32_t kZoomDouble = 2;
-
-void checkZoomItems(Player& player) {
-  Controls& controls = player.ports.controls;
-  const int32_t zoom = player.shell.zoom;
-  controls.checkMenuItem(kCmdZoom1, zoom == kZoomNormal);
-  controls.checkMenuItem(kCmdZoom2, zoom == kZoomDouble);
-  controls.checkMenuItem(kCmdFullScreen, zoom == kZoomFullScreen);
-}
-
-void applyZoom(Player& player, int32_t zoom) {
-  player.shell.zoom = zoom;
-  player.ports.frames.setZoom(zoom);
-  checkZoomItems(player);
-}
 
 void openFromMenu(Player& player) {
   pausePlayback(player);
@@ -42,7 +27,7 @@ void openFromMenu(Player& player) {
   // like a cancelled dialog rather than opening a cut-off name.
   if (path.empty() || path.size() > kMaxFileName) return;
   player.shell.currentFileName = path;
-  openMovie(player, kOpenFromStart);
+  openMovie(player, OpenRequest::fromStart());
 }
 
 void openRecentFile(Player& player, int entry) {
@@ -51,7 +36,7 @@ void openRecentFile(Player& player, int entry) {
   pausePlayback(player);
   rememberCurrentFile(player);
   player.shell.currentFileName = player.shell.recentFiles[size_t(entry)];
-  openMovie(player, kOpenFromStart);
+  openMovie(player, OpenRequest::fromStart());
 }
 
 void copyFrame(Player& player) {
@@ -61,12 +46,11 @@ void copyFrame(Player& player) {
 }
 
 void searchHeaderCommand(Player& player) {
-  if (player.ports.dialogs.searchHeader() == 0) return;
+  HeaderSearch search(player);
+  if (player.ports.dialogs.searchHeader(search) != kHeaderChosen) return;
   const int32_t index = player.playback.headerIndex;
-  if (index < 0 || index >= kHeaderOffsetCount) return;
-  const int32_t offset = player.headerOffsets.offsets[index];
-  if (offset < 0) return;
-  openMovie(player, offset);
+  if (index < 0 || index >= kHeaderOffsetCount || player.headerOffsets.offsets[index] < 0) return;
+  openMovie(player, OpenRequest::header(index));
 }
 
 }  // namespace
@@ -98,10 +82,10 @@ void onCommand(Player& player, int id) {
       selectFrameRate(player, FrameRateMode::Normal);
       break;
     case kCmdZoom1:
-      setZoom(player, kZoomNormal);
+      setZoom(player, Zoom::Normal);
       break;
     case kCmdZoom2:
-      setZoom(player, kZoomDouble);
+      setZoom(player, Zoom::Double);
       break;
     case kCmdFullScreen:
       enterFullScreen(player);
@@ -128,7 +112,7 @@ void onCommand(Player& player, int id) {
       toggleStatusBar(player);
       break;
     case kCmdProperty:
-      player.ports.dialogs.showProperty();
+      player.ports.dialogs.showProperty(PropertyView(player.stream, player.table()));
       break;
     case kCmdHomePage:
       player.ports.dialogs.openHomePage(kHomePageAddress);
@@ -155,25 +139,26 @@ void onDropFiles(Player& player, const std::vector<std::string>& files) {
   std::string name = files.front();
   if (name.size() > kMaxFileName) name.resize(kMaxFileName);
   player.shell.currentFileName = name;
-  openMovie(player, kOpenFromStart);
+  openMovie(player, OpenRequest::fromStart());
 }
 
 void onInitMenu(Player& player) {
   pausePlayback(player);
 }
 
-void setZoom(Player& player, int32_t zoom) {
-  if (zoom != kZoomNormal && zoom != kZoomDouble) return;
-  applyZoom(player, zoom);
+void setZoom(Player& player, Zoom zoom) {
+  if (zoom != Zoom::Normal && zoom != Zoom::Double) return;
+  player.shell.zoom = zoom;
   windowResize(player);
 }
 
 void enterFullScreen(Player& player) {
   ShellState& shell = player.shell;
-  if (shell.zoom == kZoomFullScreen) return;
+  if (shell.zoom == Zoom::FullScreen) return;
   const bool wasPlaying = !player.playback.paused;
   if (wasPlaying) pausePlayback(player);
-  applyZoom(player, kZoomFullScreen);
+  shell.zoom = Zoom::FullScreen;
+  checkZoomItems(player);
   if (ToolStatusBars* bars = player.ports.bars) {
     bars->showToolbar(false);
     bars->showStatusBar(false);
@@ -181,13 +166,13 @@ void enterFullScreen(Player& player) {
   // The word keeps the bars' settings for the way back.
   shell.toolbarHeight = 0;
   shell.statusBarHeight = 0;
-  player.ports.frames.enterFullScreen();
+  player.ports.frames.enterFullScreen(windowLayout(player));
   if (wasPlaying) resumePlayback(player);
 }
 
 void leaveFullScreen(Player& player) {
   ShellState& shell = player.shell;
-  if (shell.zoom != kZoomFullScreen) return;
+  if (shell.zoom != Zoom::FullScreen) return;
   const bool wasPlaying = !player.playback.paused;
   if (wasPlaying) pausePlayback(player);
   player.ports.frames.leaveFullScreen();
@@ -197,7 +182,7 @@ void leaveFullScreen(Player& player) {
   setToolStatusBar(player, BarTarget::ToolbarMode, kBarMeasureOnly, false);
   if (bars && (shell.tlStBar & kTlStBarStatusBar) != 0) bars->showStatusBar(true);
   setToolStatusBar(player, BarTarget::StatusBar, kBarMeasureOnly, false);
-  setZoom(player, kZoomNormal);
+  setZoom(player, Zoom::Normal);
   if (wasPlaying) resumePlayback(player);
 }
 

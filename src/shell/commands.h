@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "playback/window_layout.h"
+
 namespace zentrov {
 
 struct Player;
@@ -24,9 +26,9 @@ void onDropFiles(Player& player, const std::vector<std::string>& files);
 // is translated): playback pauses and does not resume when it closes.
 void onInitMenu(Player& player);
 
-// Normal (1) or double (2) size: the window is sized for it and the zoom
-// menu items checked.
-void setZoom(Player& player, int32_t zoom);
+// Normal or double size: the window is sized for it and the zoom menu items
+// checked. Full screen is entered with enterFullScreen only.
+void setZoom(Player& player, Zoom zoom);
 
 // The full-screen toolbar button; nothing when already full screen.
 void enterFullScreen(Player& player);

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/command_ids.h"
-#include "shell/player.h"
+#include "playback/command_ids.h"
+#include "playback/player.h"
 
 namespace zentrov {
 

@@ -1,8 +1,8 @@
 #include "shell/tool_status_bar.h"
 
-#include "film/movie_open.h"
-#include "shell/command_ids.h"
-#include "shell/player.h"
+#include "playback/command_ids.h"
+#include "playback/player.h"
+#include "playback/window_layout.h"
 #include "shell/recent_files.h"
 
 namespace zentrov {
@@ -21,7 +21,7 @@ void setBit(uint32_t& word, uint32_t bit, bool on) {
 
 }  // namespace
 
-int setToolStatusBar(Player& player, BarTarget target, int32_t value, bool save) {
+void setToolStatusBar(Player& player, BarTarget target, int32_t value, bool save) {
   ShellState& shell = player.shell;
   ToolStatusBars* bars = player.ports.bars;
   switch (target) {
@@ -53,7 +53,6 @@ int setToolStatusBar(Player& player, BarTarget target, int32_t value, bool save)
   }
   windowResize(player);
   if (save) saveRegistry(player);
-  return 1;
 }
 
 void ResetToolStatusBar(Player& player) {

@@ -20,8 +20,8 @@ constexpr int32_t kBarMeasureOnly = -1;
 
 // Toolbar mode 0, 1 or 2; labels 0 or 1; status bar 0 or 1; -1 (mode and
 // status bar) only measures the bar again. Ends with windowResize, and saves
-// the settings when `save` is set. Returns 1.
-int setToolStatusBar(Player& player, BarTarget target, int32_t value, bool save);
+// the settings when `save` is set.
+void setToolStatusBar(Player& player, BarTarget target, int32_t value, bool save);
 
 // Applies the TlStBar word to the bars and the View menu at start-up,
 // without saving.

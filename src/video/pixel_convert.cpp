@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "film/byte_view.h"
+
 namespace zentrov {
 
 namespace {
@@ -45,11 +47,6 @@ void shiftsFor(uint32_t mask, uint8_t& left, uint8_t& right) {
   right = static_cast<uint8_t>(shift < 0 ? 0 : shift);
 }
 
-inline void store16(uint8_t* out, uint32_t word) {
-  out[0] = static_cast<uint8_t>(word);
-  out[1] = static_cast<uint8_t>(word >> 8);
-}
-
 struct Rows {
   const uint32_t* source;
   int32_t sourceStride;  // pixels
@@ -85,7 +82,7 @@ void convert555(const Rows& r) {
     for (int32_t x = 0; x < r.width; ++x) {
       const uint32_t p = src[x];
       const uint32_t word = ((p >> 9) & 0x7C00u) | ((p >> 6) & 0x03E0u) | ((p >> 3) & 0x001Fu);
-      store16(dst + 2 * x, word);
+      storeLE16(dst + 2 * x, word);
     }
     src += r.sourceStride;
     dst += r.pitch;
@@ -99,7 +96,7 @@ void convert565(const Rows& r) {
     for (int32_t x = 0; x < r.width; ++x) {
       const uint32_t p = src[x];
       const uint32_t word = ((p >> 8) & 0xF800u) | ((p >> 5) & 0x07E0u) | ((p >> 3) & 0x001Fu);
-      store16(dst + 2 * x, word);
+      storeLE16(dst + 2 * x, word);
     }
     src += r.sourceStride;
     dst += r.pitch;
@@ -126,7 +123,7 @@ void convertGeneric16(const Rows& r, const DisplayPixelFormat& format) {
       const uint32_t p = src[x];
       const uint32_t word = (((p & 0xFFu) >> rb) << lb) | ((((p >> 8) & 0xFFu) >> rg) << lg) |
                             ((((p >> 16) & 0xFFu) >> rr) << lr);
-      store16(dst + 2 * x, word);
+      storeLE16(dst + 2 * x, word);
     }
     src += r.sourceStride;
     dst += r.pitch;

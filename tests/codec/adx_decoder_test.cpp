@@ -25,7 +25,7 @@ std::vector<uint8_t> block(uint16_t scale, std::vector<uint8_t> codes) {
 }
 
 // No history, the stream header already skipped.
-constexpr AdxDecoder kPastHeader{0, 0, 0, 0, 1};
+constexpr AdxDecoder kPastHeader{0, 0, 0, 0, true};
 
 // A plain model of one channel: 64-bit arithmetic, the wrap done by explicit
 // modulo and the shift by floor division.
@@ -75,10 +75,10 @@ TEST(AdxDecoder, FirstOutputsOfOneBlock) {
       {"wraps at scale 8192", 8192, {0x80}, 0, 0, {2047 * 8}},
   };
   for (const Case& c : cases) {
-    AdxDecoder adx{c.s1, c.s2, 0, 0, 1};
+    AdxDecoder adx{c.s1, c.s2, 0, 0, true};
     const std::vector<uint8_t> in = block(c.scale, c.codes);
     std::vector<uint8_t> out(128);
-    ASSERT_EQ(adx.decode(in.data(), 18, out.data(), 0, out.size()), 128) << c.name;
+    ASSERT_EQ(adx.decode(in.data(), 18, out.data(), false, out.size()), 128) << c.name;
     for (size_t i = 0; i < c.outputs.size(); ++i) {
       EXPECT_EQ(sampleAt(out, i, 0), c.outputs[i]) << c.name << " " << i;
       EXPECT_EQ(sampleAt(out, i, 1), c.outputs[i]) << c.name << " " << i;
@@ -91,7 +91,7 @@ TEST(AdxDecoder, FirstOutputsOfOneBlock) {
 TEST(AdxDecoder, MatchesPlainModelOnRandomStreams) {
   std::mt19937 rng(1234);
   const uint16_t scales[] = {0, 1, 0x100, 0x7FF, 8191, 8192, 12345, 0xFFFF};
-  for (int stereo = 0; stereo <= 1; ++stereo) {
+  for (bool stereo : {false, true}) {
     AdxDecoder adx = kPastHeader;
     ModelChannel left, right;
     for (int call = 0; call < 40; ++call) {
@@ -126,21 +126,20 @@ TEST(AdxDecoder, MatchesPlainModelOnRandomStreams) {
 TEST(AdxDecoder, BytesWrittenForLengthAndCapacity) {
   struct Case {
     const char* name;
-    int32_t stereo, length;
+    bool stereo;
+    int32_t length;
     size_t capacity;
     int32_t bytes;
   };
   const Case cases[] = {
-      {"mono 36 bytes: two blocks", 0, 36, 1024, 256},
-      {"mono 35 bytes: one block", 0, 35, 1024, 128},
-      {"stereo 36 bytes: one pair", 1, 36, 1024, 128},
-      {"stereo 71 bytes: one pair", 1, 71, 1024, 128},
-      {"only bit 0 selects stereo", 3, 36, 1024, 128},
-      {"bit 0 clear is mono", 2, 36, 1024, 256},
-      {"negative length", 0, -5, 1024, 0},
-      {"mono 1025 blocks into 128 KiB", 0, 1025 * 18, kPcmCapacity, 131072},
-      {"capacity between blocks", 0, 72, 300, 256},
-      {"capacity below one block", 1, 72, 127, 0},
+      {"mono 36 bytes: two blocks", false, 36, 1024, 256},
+      {"mono 35 bytes: one block", false, 35, 1024, 128},
+      {"stereo 36 bytes: one pair", true, 36, 1024, 128},
+      {"stereo 71 bytes: one pair", true, 71, 1024, 128},
+      {"negative length", false, -5, 1024, 0},
+      {"mono 1025 blocks into 128 KiB", false, 1025 * 18, kPcmCapacity, 131072},
+      {"capacity between blocks", false, 72, 300, 256},
+      {"capacity below one block", true, 72, 127, 0},
   };
   for (const Case& c : cases) {
     AdxDecoder adx = kPastHeader;
@@ -171,13 +170,13 @@ TEST(AdxDecoder, SkipsTheStreamHeaderOfTheFirstSampleAfterReset) {
     std::vector<uint8_t> out(256, 0xEE);
     ModelChannel model;
     const bool complete = sample.size() == whole.size();
-    ASSERT_EQ(adx.decode(sample.data(), int32_t(sample.size()), out.data(), 0, 256),
+    ASSERT_EQ(adx.decode(sample.data(), int32_t(sample.size()), out.data(), false, 256),
               complete ? 128 : 0);
     // The block at 288, not the 0x5A filler; or nothing written.
     EXPECT_EQ(sampleAt(out, 0, 0), complete ? 4016 : int16_t(0xEEEE)) << sample.size();
     if (complete) model.decodeBlock(firstBlock.data());
     // The next sample starts with a block at once.
-    ASSERT_EQ(adx.decode(next.data(), 18, out.data(), 0, 256), 128) << sample.size();
+    ASSERT_EQ(adx.decode(next.data(), 18, out.data(), false, 256), 128) << sample.size();
     const std::vector<int16_t> expected = model.decodeBlock(next.data());
     for (size_t k = 0; k < 32; ++k) EXPECT_EQ(sampleAt(out, k, 0), expected[k]) << sample.size();
   }

@@ -63,5 +63,22 @@ TEST(PropertyRow, Columns) {
   }
 }
 
+// A table of any claimed size gives rows only where entries stand.
+TEST(PropertyView, RowsAsAVirtualListAsksForThem) {
+  SampleTable t;
+  t.entries[1].info1 = 0xFFFFFFFFu;
+  const std::array<std::string, 4> none{};
+  const std::pair<int32_t, int> cases[] = {{2, 2}, {-3, 0}, {9000, kMaxSampleEntries}};
+  for (const auto& [claimed, rows] : cases) {
+    t.entryCount = claimed;
+    const PropertyView view(StreamDescription{}, t);
+    EXPECT_EQ(view.rowCount(), rows) << claimed;
+    EXPECT_EQ(view.row(rows), none) << claimed;
+    EXPECT_EQ(view.row(-1), none) << claimed;
+  }
+  t.entryCount = 2;
+  EXPECT_EQ(PropertyView(StreamDescription{}, t).row(1)[1], "AUDIO");
+}
+
 }  // namespace
 }  // namespace zentrov

@@ -12,11 +12,12 @@
 #include <vector>
 
 #include "film/header_scan.h"
-#include "film/movie_open.h"
+#include "headless/null_ports.h"
+#include "playback/movie_open.h"
 #include "playback/playback_tick.h"
+#include "playback/player.h"
 #include "playback/transport.h"
-#include "shell/null_ports.h"
-#include "shell/player.h"
+#include "shell/startup.h"
 
 using namespace zentrov;
 
@@ -46,7 +47,7 @@ class CheckedFrames : public FrameOutput {
     return true;
   }
   void present() override {}
-  void resizeWindow(int32_t, int32_t) override {}
+  void resizeWindow(const WindowLayout&) override {}
   uint32_t sink = 0;
 };
 
@@ -56,7 +57,11 @@ struct Rig {
   NullControls controls;
   NullSettings settings;
   NullDialogs dialogs;
+  NullPlatformSteps steps;
   Player player{Ports{sound, frames, controls, settings, dialogs}};
+  Rig() {
+    if (!initialApplication(player, steps)) std::abort();
+  }
 };
 
 // Ticks until the movie pauses at its end or `limit` ticks have run.
@@ -111,7 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   Player& player = rig().player;
   player.shell.currentFileName = path;
-  openMovie(player, kOpenFromStart);
+  openMovie(player, OpenRequest::fromStart());
   play(player);
 
   // The header search: scan the file, then open and play each movie found.
@@ -120,11 +125,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int found = scanHeaders(file, player.buffers.sectorBuffer.get(), player.headerOffsets);
   for (int i = 0; i < found && i < 8; ++i) {
     if (!player.playback.fileHandle.isOpen() && !player.playback.fileHandle.open(path)) break;
-    player.playback.headerIndex = i;
-    openMovie(player, player.headerOffsets.offsets[i]);
+    openMovie(player, OpenRequest::header(i));
     play(player);
   }
   player.shell.currentFileName.clear();
-  openMovie(player, kOpenFromStart);
+  openMovie(player, OpenRequest::fromStart());
   return 0;
 }

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "film/movie_open.h"
+#include "playback/movie_open.h"
 #include "playback/playback_tick.h"
 #include "playback/transport.h"
 #include "support/recording_ports.h"
@@ -31,7 +31,7 @@ Outcome playFile(const std::string& name) {
   Player& player = rig.player;
   player.shell.currentFileName = test::dataPath("malformed/" + name);
   Outcome o;
-  o.result = openMovie(player, kOpenFromStart);
+  o.result = openMovie(player, OpenRequest::fromStart());
   if (o.result != OpenResult::Opened) return o;
   o.entries = player.table().entryCount;
   for (int i = 0; i < o.entries; ++i) o.videoEntries += !player.table().entries[i].isAudio();
@@ -61,7 +61,7 @@ TEST(MalformedMovies, RefusedWithTheUnknownHeaderMessage) {
         "fdsc_length_ffffffff.cpk", "stab_length_0.cpk", "stab_length_7.cpk"}) {
     test::FakeRig rig;
     rig.player.shell.currentFileName = test::dataPath(std::string("malformed/") + name);
-    EXPECT_EQ(openMovie(rig.player, kOpenFromStart), OpenResult::UnknownHeader) << name;
+    EXPECT_EQ(openMovie(rig.player, OpenRequest::fromStart()), OpenResult::UnknownHeader) << name;
     ASSERT_EQ(rig.controls.messages.size(), 1u) << name;
     EXPECT_EQ(rig.controls.messages[0].first, kUnknownHeaderText) << name;
     EXPECT_FALSE(rig.player.playback.fileHandle.isOpen()) << name;

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "codec/adx_decoder.h"
+#include "playback/command_ids.h"
 #include "playback/transport.h"
-#include "shell/command_ids.h"
 #include "support/playback_movies.h"
 #include "support/recording_ports.h"
 #include "support/test_paths.h"
@@ -195,8 +195,8 @@ TEST(TickFormatTest, RingHoldsEachSampleAsWholeStereoFrames) {
       if (c.compression == 2) {
         if (k == 0) std::fill(data.begin(), data.begin() + 4, 0);  // an empty stream header
         pcm.assign(kPcmBufferBytes, 0);
-        pcm.resize(
-            size_t(adx.decode(data.data(), int32_t(data.size()), pcm.data(), 1, kPcmBufferBytes)));
+        pcm.resize(size_t(
+            adx.decode(data.data(), int32_t(data.size()), pcm.data(), true, kPcmBufferBytes)));
       }
       expected.insert(expected.end(), pcm.begin(), pcm.end());
       spec.samples.push_back(audioSample(data));

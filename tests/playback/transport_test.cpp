@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "playback/command_ids.h"
 #include "playback/playback_tick.h"
-#include "shell/command_ids.h"
 #include "support/playback_movies.h"
 #include "support/recording_ports.h"
 

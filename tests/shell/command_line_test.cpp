@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "playback/player.h"
 #include "shell/command_line.h"
-#include "shell/player.h"
 
 namespace zentrov {
 namespace {

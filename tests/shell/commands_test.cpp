@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "playback/command_ids.h"
+#include "playback/header_search.h"
 #include "playback/playback_tick.h"
-#include "shell/command_ids.h"
-#include "shell/header_search_dialog.h"
-#include "shell/player.h"
+#include "playback/player.h"
 #include "shell/tool_status_bar.h"
 #include "support/playback_movies.h"
 #include "support/recording_ports.h"
@@ -84,15 +84,15 @@ TEST_F(CommandsTest, EveryCommandReachesItsOperation) {
       {kCmdPcmOff, "sound.volume -10000"},
       {kCmdNoWait, "controls.menucheck 40005 1"},
       {kCmdNormal, "controls.menucheck 40006 1"},
-      {kCmdZoom2, "frames.zoom 2"},
-      {kCmdZoom1, "frames.zoom 1"},
+      {kCmdZoom2, "frames.resize 64x64 x2"},
+      {kCmdZoom1, "frames.resize 64x64 x1"},
       {kCmdCopyFrame, "dialogs.clipboard " + std::to_string(56 + 64 * 192)},
       {kCmdProperty, "dialogs.property"},
       {kCmdAbout, "dialogs.about"},
       {kCmdHomePage, std::string("dialogs.homepage ") + kHomePageAddress},
       {kCmdExit, "controls.closewindow"},
-      {kCmdSearchHeader, "dialogs.search"},
-      {kCmdPlayPause, "controls.status 1 Pause."},
+      {kCmdSearchHeader, "dialogs.search"},  // the dialog pauses
+      {kCmdPlayPause, "controls.status 1 Play..."},
       {kCmdReplay, "controls.button 40014 1"},
       {kCmdFullScreen, "frames.fullscreen 1"},
       {kCmdOpen, "dialogs.open"},
@@ -172,7 +172,8 @@ TEST_F(CommandsTest, RecentItemsAndDroppedFilesOpenTheirFileFromTheStart) {
 TEST_F(CommandsTest, ZoomAndFullScreenKeepTheBarsAsTheWordSays) {
   auto screen = [&] {
     const ShellState& s = player_.shell;
-    std::string view = std::to_string(s.zoom) + (rig_.frames.fullScreen ? " full" : "") + " bars ";
+    std::string view =
+        std::to_string(int(s.zoom)) + (rig_.frames.fullScreen ? " full" : "") + " bars ";
     for (bool b : {rig_.bars.toolbarShown, rig_.bars.statusBarShown}) view += b ? "1" : "0";
     view += " " + std::to_string(s.toolbarHeight) + "/" + std::to_string(s.statusBarHeight) + " ";
     for (int id : {kCmdZoom1, kCmdZoom2, kCmdFullScreen})
@@ -182,14 +183,18 @@ TEST_F(CommandsTest, ZoomAndFullScreenKeepTheBarsAsTheWordSays) {
   player_.shell.tlStBar = 0xE;  // flat toolbar with labels, status bar
   ResetToolStatusBar(player_);
   openPlaying(movie("a.cpk", greyMovie(10)));
-  const size_t zoomed = rig_.log.size();
   onCommand(player_, kCmdZoom2);
   EXPECT_EQ(screen(), "2 bars 11 42/20 010 word 14");
-  EXPECT_GT(logIndex(zoomed, "frames.resize 64x64"), logIndex(zoomed, "frames.zoom 2"));
+  // The host is given what it needs to size the window and paint.
+  const WindowLayout& given = rig_.frames.layout;
+  EXPECT_EQ(std::vector<int32_t>({given.frameWidth, given.frameHeight, given.displayWidth,
+                                  given.displayHeight, given.toolbarHeight, given.statusBarHeight}),
+            std::vector<int32_t>({64, 64, 128, 128, 42, 20}));
 
   const size_t start = rig_.log.size();
   onCommand(player_, kCmdFullScreen);
   EXPECT_EQ(screen(), "0 full bars 00 0/0 001 word 14");
+  EXPECT_EQ(given.toolbarHeight + given.statusBarHeight, 0);
   // A playing movie pauses around the switch and plays on after it.
   const long switched = logIndex(start, "frames.fullscreen 1");
   EXPECT_LT(logIndex(start, "sound.stop"), switched);
@@ -226,33 +231,31 @@ class HeaderSearchTest : public CommandsTest {
 };
 
 TEST_F(HeaderSearchTest, SearchFindsEveryMovieAndCancelOrOkWithoutSelectionKeepTheIndex) {
-  EXPECT_EQ(headerListLines(player_), (Lines{"0 = 00000000"}));
-  EXPECT_EQ(beginHeaderSearch(player_), 0);
+  HeaderSearch search(player_);
+  EXPECT_EQ(search.lines(), (Lines{"0 = 00000000"}));
+  EXPECT_EQ(search.selectedLine(), 0);
   EXPECT_TRUE(player_.playback.paused);
-  Lines found;
-  auto onFound = [&](int line, int64_t block) {
-    found.push_back(std::to_string(line) + "@" + std::to_string(block));
-  };
-  EXPECT_EQ(searchHeaders(player_, onFound), 3);
-  EXPECT_EQ(found, (Lines{"0@0", "1@4096", "2@8192"}));
-  EXPECT_EQ(headerListLines(player_), (Lines{"0 = 00000000", "1 = 00001000", "2 = 00002010"}));
+  Lines found;  // while it runs: the block offsets
+  EXPECT_EQ(search.search([&](const std::string& line) { found.push_back(line); }), 3);
+  EXPECT_EQ(found, (Lines{"0 = 00000000", "1 = 00001000", "2 = 00002000"}));
+  EXPECT_EQ(search.lines(), (Lines{"0 = 00000000", "1 = 00001000", "2 = 00002010"}));
 
-  EXPECT_EQ(chooseHeader(player_, -1), kHeaderSearchCancelled);  // OK, nothing selected
-  EXPECT_EQ(chooseHeader(player_, 3), kHeaderSearchCancelled);   // past the listed lines
-  EXPECT_EQ(cancelHeaderSearch(player_), kHeaderSearchCancelled);
+  EXPECT_EQ(search.choose(-1), kHeaderSearchCancelled);  // OK, nothing selected
+  EXPECT_EQ(search.choose(3), kHeaderSearchCancelled);   // past the listed lines
+  EXPECT_EQ(search.cancel(), kHeaderSearchCancelled);
   EXPECT_EQ(player_.playback.headerIndex, 0);
   EXPECT_EQ(player_.headerOffsets.count(), 3);  // the new scan stays
   const size_t mark = rig_.log.size();
-  onCommand(player_, kCmdSearchHeader);  // the dialog gives 0: cancelled
-  EXPECT_EQ(logSince(mark), Lines{"dialogs.search"});
+  onCommand(player_, kCmdSearchHeader);  // the dialog is cancelled: nothing opens
+  EXPECT_EQ(logSince(mark).back(), "dialogs.search");
+  EXPECT_EQ(logIndex(mark, "frames.clear"), -1);
 }
 
 TEST_F(HeaderSearchTest, OkOrDoubleClickChoosesAndTheChosenMoviePlays) {
-  searchHeaders(player_, {});
-  EXPECT_EQ(chooseHeader(player_, 2), kHeaderChosen);
-  EXPECT_EQ(player_.playback.headerIndex, 2);
-  rig_.dialogs.searchResult = kHeaderChosen;
+  HeaderSearch(player_).search({});
+  rig_.dialogs.searchLine = 2;
   onCommand(player_, kCmdSearchHeader);
+  EXPECT_EQ(player_.playback.headerIndex, 2);
   EXPECT_EQ(rig_.controls.title, "three.cpk:2 - Zentrov");
   playbackTick(player_);
   EXPECT_EQ(shownPixel(), greyPixel(70));

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/player.h"
+#include "playback/player.h"
 #include "support/playback_movies.h"
 #include "support/recording_ports.h"
 #include "support/test_paths.h"

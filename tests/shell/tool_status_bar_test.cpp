@@ -8,9 +8,9 @@
 #include <algorithm>
 #include <string>
 
-#include "shell/command_ids.h"
+#include "playback/command_ids.h"
+#include "playback/player.h"
 #include "shell/commands.h"
-#include "shell/player.h"
 #include "support/recording_ports.h"
 
 namespace zentrov::test {
@@ -53,7 +53,7 @@ TEST(ToolStatusBarTest, StartUpWordSetsTheBarsWithoutSaving) {
     EXPECT_EQ(viewOf(rig), c.expected) << c.word;
     EXPECT_EQ(rig.player.shell.tlStBar, c.word);
     EXPECT_TRUE(rig.settings.dwords.empty()) << c.word;
-    EXPECT_NE(std::find(rig.log.begin(), rig.log.end(), "frames.resize 320x240"), rig.log.end());
+    EXPECT_NE(std::find(rig.log.begin(), rig.log.end(), "frames.resize 320x240 x1"), rig.log.end());
   }
 }
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "shell/player.h"
+#include "playback/player.h"
 #include "support/test_paths.h"
 
 namespace zentrov::test {
@@ -59,7 +59,7 @@ std::string writeMovie(const std::string& testName, const FilmSpec& spec) {
 
 OpenResult openPath(Player& player, const std::string& path) {
   player.shell.currentFileName = path;
-  return openMovie(player, kOpenFromStart);
+  return openMovie(player, OpenRequest::fromStart());
 }
 
 OpenResult openTestMovie(Player& player, const FilmSpec& spec, const std::string& tag) {

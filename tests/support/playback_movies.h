@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "film/movie_open.h"
+#include "playback/movie_open.h"
 #include "support/film_writer.h"
 
 namespace zentrov {

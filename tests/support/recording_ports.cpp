@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "film/property_text.h"
+#include "playback/header_search.h"
+#include "shell/startup.h"
+
 namespace zentrov::test {
 
 namespace {
@@ -68,18 +72,15 @@ void FakeFrameOutput::present() {
   log_.push_back("frames.present " + std::to_string(backIndex));
   ++presents;
 }
-void FakeFrameOutput::resizeWindow(int32_t width, int32_t height) {
-  log_.push_back("frames.resize " + std::to_string(width) + "x" + std::to_string(height));
-  windowWidth = width;
-  windowHeight = height;
+void FakeFrameOutput::resizeWindow(const WindowLayout& l) {
+  log_.push_back("frames.resize " + std::to_string(l.frameWidth) + "x" +
+                 std::to_string(l.frameHeight) + " x" + std::to_string(int(l.zoom)));
+  layout = l;
 }
 
-void FakeFrameOutput::setZoom(int32_t z) {
-  log_.push_back("frames.zoom " + std::to_string(z));
-  zoom = z;
-}
-void FakeFrameOutput::enterFullScreen() {
+void FakeFrameOutput::enterFullScreen(const WindowLayout& l) {
   log_.push_back("frames.fullscreen 1");
+  layout = l;
   fullScreen = true;
 }
 void FakeFrameOutput::leaveFullScreen() {
@@ -181,10 +182,15 @@ bool FakeDialogs::chooseMovieFile(std::string& path) {
   return true;
 }
 void FakeDialogs::showAbout() { log_.push_back("dialogs.about"); }
-void FakeDialogs::showProperty() { log_.push_back("dialogs.property"); }
-int FakeDialogs::searchHeader() {
+void FakeDialogs::showProperty(const PropertyView& view) {
+  log_.push_back("dialogs.property");
+  const PropertyValues& v = view.values();
+  propertyValues = {v.frameSize,     v.totalFrame,   v.frameRateBase, v.audioChannels,
+                    v.pcmBits,       v.pcmFrequency, v.pcmFormat};
+}
+int FakeDialogs::searchHeader(HeaderSearch& search) {
   log_.push_back("dialogs.search");
-  return searchResult;
+  return searchLine < 0 ? search.cancel() : search.choose(searchLine);
 }
 void FakeDialogs::openHomePage(const std::string& address) {
   log_.push_back("dialogs.homepage " + address);
@@ -194,6 +200,9 @@ void FakeDialogs::copyToClipboard(const std::vector<uint8_t>& dib) {
   clipboard = dib;
 }
 
-FakeRig::FakeRig() : player(Ports{sound, frames, controls, settings, dialogs, &bars}) {}
+FakeRig::FakeRig() : player(Ports{sound, frames, controls, settings, dialogs, &bars}) {
+  allocateWorkBuffers(player.buffers);
+  attachShell(player);
+}
 
 }  // namespace zentrov::test

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/player.h"
-#include "shell/ports.h"
+#include "playback/player.h"
+#include "playback/ports.h"
 
 namespace zentrov::test {
 
@@ -47,19 +47,16 @@ class FakeFrameOutput : public FrameOutput {
   void clearBackSurfaces() override;
   bool convertToNextBackSurface(const uint32_t* frame, int32_t width, int32_t height) override;
   void present() override;
-  void resizeWindow(int32_t width, int32_t height) override;
-  void setZoom(int32_t zoom) override;
-  void enterFullScreen() override;
+  void resizeWindow(const WindowLayout& layout) override;
+  void enterFullScreen(const WindowLayout& layout) override;
   void leaveFullScreen() override;
 
   int backIndex = 0;
-  int32_t zoom = 1;
+  WindowLayout layout;  // as last given
   bool fullScreen = false;
   std::vector<uint32_t> surfaces[2];  // the frames converted into each back surface
   bool failLock = false;
   int presents = 0;
-  int32_t windowWidth = 0;
-  int32_t windowHeight = 0;
 
  private:
   CallLog& log_;
@@ -123,8 +120,8 @@ class FakeSettings : public SettingsStore {
   bool writeString(const std::string& key, const std::string& name,
                    const std::string& value) override;
 
-  std::map<std::string, uint32_t> dwords;        // "key|name"
-  std::map<std::string, std::string> strings;    // "key|name"
+  std::map<std::string, uint32_t> dwords;      // "key|name"
+  std::map<std::string, std::string> strings;  // "key|name"
   bool failWrites = false;
 
  private:
@@ -136,20 +133,22 @@ class FakeDialogs : public Dialogs {
   explicit FakeDialogs(CallLog& log) : log_(log) {}
   bool chooseMovieFile(std::string& path) override;
   void showAbout() override;
-  void showProperty() override;
-  int searchHeader() override;
+  void showProperty(const PropertyView& view) override;
+  int searchHeader(HeaderSearch& search) override;
   void openHomePage(const std::string& address) override;
   void copyToClipboard(const std::vector<uint8_t>& dib) override;
 
-  std::string nextChoice;  // chooseMovieFile returns it; empty = cancel
-  int searchResult = 0;
+  std::string nextChoice;                   // chooseMovieFile returns it; empty = cancel
+  int searchLine = -1;                      // searchHeader chooses this line; -1: Cancel
+  std::vector<std::string> propertyValues;  // the seven texts last shown
   std::vector<uint8_t> clipboard;
 
  private:
   CallLog& log_;
 };
 
-// A player wired to recording fakes.
+// A player wired to recording fakes, with its buffers and the shell's part
+// of opening, as after start-up.
 struct FakeRig {
   FakeRig();
   CallLog log;

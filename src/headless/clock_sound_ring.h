@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "shell/ports.h"
+#include "playback/ports.h"
 
 namespace zentrov {
 

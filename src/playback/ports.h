@@ -1,17 +1,33 @@
 #pragma once
 // What the core asks of a host. Each host (Windows, headless, tests)
 // implements these; the core never touches a window system or sound API.
+// The core calls every port from one thread, the host's main (UI) thread.
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "playback/window_layout.h"
+
 namespace zentrov {
+
+class PropertyView;
+class HeaderSearch;
 
 constexpr uint32_t kRingBytes = 0x100000;  // the looping sound ring, 16-bit stereo
 constexpr uint32_t kRingMask = kRingBytes - 1;
 
 // The looping 1 MiB ring of 16-bit stereo sound frames.
+//
+// Threads: the core calls every method from the main thread only, never
+// while another call is running. A host whose sound system polls (the
+// Windows player reads the play cursor and locks the buffer from its UI
+// thread) needs no locking. A host whose sound system pulls data on its own
+// thread (an SDL2 callback) must make safe what that thread shares with these
+// calls: the ring bytes it reads while write() and clear() change them, and
+// the play position it advances while playCursor() reads it and
+// setPosition(), playLooping() and stop() move or hold it. Volume, pan and
+// frequency changes must reach that thread whole, between two of its reads.
 class SoundRing {
  public:
   virtual ~SoundRing() = default;
@@ -40,15 +56,17 @@ class FrameOutput {
   // 32-bit pixels) into it. False when that surface could not be locked; the
   // switch has happened all the same.
   virtual bool convertToNextBackSurface(const uint32_t* frame, int32_t width, int32_t height) = 0;
-  // Shows the current back surface.
+  // Shows the current back surface in the picture rectangle of the layout
+  // last given.
   virtual void present() = 0;
-  // Sizes the window for a picture of width x height at the current zoom.
-  virtual void resizeWindow(int32_t width, int32_t height) = 0;
-  // The scale the next resizeWindow uses: 1 normal size, 2 double size.
-  virtual void setZoom(int32_t /*zoom*/) {}
+  // Sizes the window for `layout` (keeping its top-left corner) and lays out
+  // the status-bar parts with statusPartEdges. In full screen the window
+  // keeps the whole screen. The host keeps the layout for painting.
+  virtual void resizeWindow(const WindowLayout& layout) = 0;
   // Rebuilds the surfaces for the whole screen: no menu, the window
-  // maximised, the mouse cursor hidden (the core hides the bars first).
-  virtual void enterFullScreen() {}
+  // maximised, the mouse cursor hidden. The core has hidden the bars and
+  // set the zoom; `layout` has both bar heights 0.
+  virtual void enterFullScreen(const WindowLayout& /*layout*/) {}
   // Rebuilds the surfaces for the window, gives it its menu back and shows the
   // mouse cursor; the core then shows the bars and sizes the window.
   virtual void leaveFullScreen() {}
@@ -72,7 +90,8 @@ class Controls {
   virtual void checkButton(int id, bool checked) = 0;
   // Replaces the recent-file items of the File menu; `items` in menu order.
   virtual void setRecentFileItems(const std::vector<RecentFileItem>& items) = 0;
-  // A modal message box with an OK button, owned by the main window.
+  // A modal message box with an OK button, owned by the main window, showing
+  // `text` (UTF-8) under `caption`; returns when it is dismissed.
   virtual void showMessage(const std::string& text, const std::string& caption) = 0;
   virtual void setWindowTitle(const std::string& title) = 0;
   // Destroys the main window; the teardown follows.
@@ -107,16 +126,19 @@ class SettingsStore {
                            const std::string& value) = 0;
 };
 
-// The modal things a command opens.
+// The modal things a command opens. Each runs until the user closes it.
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
   // The open-file dialog; true with the chosen path, false when cancelled.
   virtual bool chooseMovieFile(std::string& path) = 0;
   virtual void showAbout() = 0;
-  virtual void showProperty() = 0;
-  // The Search header dialog; returns 1 with headerIndex set, 0 when cancelled.
-  virtual int searchHeader() = 0;
+  // The Property dialog: the seven values of `view`, and its rows once the
+  // list is expanded. The view lives until the call returns.
+  virtual void showProperty(const PropertyView& view) = 0;
+  // The Search header dialog, working through `search` (its lines, the
+  // Search button, OK, Cancel). Returns 1 when a line was chosen, 0 when not.
+  virtual int searchHeader(HeaderSearch& search) = 0;
   virtual void openHomePage(const std::string& address) = 0;
   // Hands a CF_DIB block to the clipboard.
   virtual void copyToClipboard(const std::vector<uint8_t>& dib) = 0;

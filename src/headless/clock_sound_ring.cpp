@@ -1,14 +1,14 @@
-#include "playback/clock_sound_ring.h"
+#include "headless/clock_sound_ring.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "shell/null_ports.h"
+#include "codec/sound_frame.h"
+#include "headless/null_ports.h"
 
 namespace zentrov {
 
 namespace {
-constexpr uint64_t kSoundFrameBytes = 4;
 constexpr uint64_t kNanosecondsPerSecond = 1000000000;
 }  // namespace
 

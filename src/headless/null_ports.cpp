@@ -1,4 +1,4 @@
-#include "shell/null_ports.h"
+#include "headless/null_ports.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,17 +1,12 @@
-#include "cli/headless_host.h"
+#include "cli/cli_open.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <cstring>
 
-#include "film/header_scan.h"
-#include "film/movie_open.h"
+#include "cli/cli_command.h"
+#include "playback/header_search.h"
+#include "playback/movie_open.h"
 
 namespace zentrov::cli {
-
-HeadlessHost::HeadlessHost(SoundRing* soundOverride)
-    : player(Ports{soundOverride ? *soundOverride : silentRing, frames, controls, settings,
-                   dialogs}) {}
 
 int openForCli(HeadlessHost& host, const std::string& file, const std::string* headerArg) {
   Player& player = host.player;
@@ -21,13 +16,17 @@ int openForCli(HeadlessHost& host, const std::string& file, const std::string* h
                  kHeaderOffsetCount - 1);
     return kExitUsage;
   }
+  if (!host.ready) {
+    std::fprintf(stderr, "zentrov-cli: not enough memory\n");
+    return kExitFailure;
+  }
   if (file.size() > kMaxFileName) {
     std::fprintf(stderr, "zentrov-cli: %s: the name is longer than %zu characters\n", file.c_str(),
                  kMaxFileName);
     return kExitFileNotFound;
   }
   player.shell.currentFileName = file;
-  OpenResult result = openMovie(player, kOpenFromStart);
+  OpenResult result = openMovie(player, OpenRequest::fromStart());
   if (result == OpenResult::FileNotFound) {
     std::fprintf(stderr, "%s\n", kFileNotFoundText);
     return kExitFileNotFound;
@@ -41,15 +40,15 @@ int openForCli(HeadlessHost& host, const std::string& file, const std::string* h
       std::fprintf(stderr, "%s\n", kFileNotFoundText);
       return kExitFileNotFound;
     }
-    const int found = scanHeaders(handle, player.buffers.sectorBuffer.get(), player.headerOffsets);
-    if (header >= found) {
+    HeaderSearch search(player);
+    const int found = search.search({});
+    if (search.choose(static_cast<int>(header)) != kHeaderChosen) {
       std::fprintf(stderr, "zentrov-cli: %s: no header %lld (the scan found %d)\n", file.c_str(),
                    header, found);
       handle.close();
       return kExitUnknownHeader;
     }
-    player.playback.headerIndex = static_cast<int32_t>(header);
-    result = openMovie(player, player.headerOffsets.offsets[header]);
+    result = openMovie(player, OpenRequest::header(static_cast<int32_t>(header)));
   }
   if (result != OpenResult::Opened) {
     std::fprintf(stderr, "zentrov-cli: %s: unknown header, cannot play\n", file.c_str());

@@ -6,7 +6,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "film/movie_open.h"
+#include "playback/movie_open.h"
+#include "playback/window_layout.h"
 #include "support/film_writer.h"
 #include "support/recording_ports.h"
 #include "support/test_paths.h"
@@ -22,7 +23,7 @@ class MovieOpenTest : public ::testing::Test {
     const std::string path = dir_ + "/" + name;
     EXPECT_TRUE(test::writeFile(path, test::toString(bytes)));
     rig_.player.shell.currentFileName = path;
-    return openMovie(rig_.player, kOpenFromStart);
+    return openMovie(rig_.player, OpenRequest::fromStart());
   }
   OpenResult openSpec(const FilmSpec& spec) { return openBytes(test::buildFilm(spec)); }
 
@@ -106,8 +107,8 @@ TEST_P(FrameSizeTest, ClampsAndRoundsTheHeight) {
   EXPECT_EQ(player_.playback.frameWidth, GetParam().frameWidth);
   EXPECT_EQ(player_.playback.frameHeight, GetParam().frameHeight);
   EXPECT_EQ(player_.stream.width, GetParam().width) << "the description keeps the size as read";
-  EXPECT_EQ(rig_.frames.windowWidth, GetParam().frameWidth);
-  EXPECT_EQ(rig_.frames.windowHeight, GetParam().frameHeight);
+  EXPECT_EQ(rig_.frames.layout.frameWidth, GetParam().frameWidth);
+  EXPECT_EQ(rig_.frames.layout.frameHeight, GetParam().frameHeight);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, FrameSizeTest,
@@ -240,8 +241,11 @@ TEST_F(MovieOpenTest, SuccessfulOpenChoreography) {
       "frames.present 0",
       "controls.menu 40020 enabled",
       "controls.status 1 Play...",
-      "frames.resize 320x224",
+      "frames.resize 320x224 x1",
       "controls.title movie.cpk - Zentrov",
+      "controls.menucheck 40010 1",
+      "controls.menucheck 40011 0",
+      "controls.menucheck 40022 0",
       "controls.status 3 320x224",
       "controls.status 4 ----",
       "controls.menu 40017 enabled",
@@ -258,7 +262,7 @@ TEST_F(MovieOpenTest, SuccessfulOpenChoreography) {
 
 TEST_F(MovieOpenTest, MissingFileIsReportedAndForgotten) {
   player_.shell.currentFileName = dir_ + "/nowhere.cpk";
-  EXPECT_EQ(openMovie(player_, kOpenFromStart), OpenResult::FileNotFound);
+  EXPECT_EQ(openMovie(player_, OpenRequest::fromStart()), OpenResult::FileNotFound);
   ASSERT_EQ(rig_.controls.messages.size(), 1u);
   EXPECT_EQ(rig_.controls.messages[0].first, "File not found.");
   EXPECT_EQ(rig_.controls.messages[0].second, "Error");
@@ -269,7 +273,7 @@ TEST_F(MovieOpenTest, MissingFileIsReportedAndForgotten) {
   EXPECT_EQ(player_.shell.recentFiles[0], dir_ + "/nowhere.cpk");
   EXPECT_EQ(rig_.log.back(), "controls.message Error: File not found.");
   player_.shell.currentFileName = dir_;  // a folder is no movie file
-  EXPECT_EQ(openMovie(player_, kOpenFromStart), OpenResult::FileNotFound);
+  EXPECT_EQ(openMovie(player_, OpenRequest::fromStart()), OpenResult::FileNotFound);
 }
 
 TEST_F(MovieOpenTest, UnknownHeaderKeepsTheNameAndClosesTheFile) {
@@ -290,7 +294,7 @@ TEST_F(MovieOpenTest, CloseResetsControlsAndKeepsProperty) {
   ASSERT_EQ(openSpec(soundMovie()), OpenResult::Opened);
   rig_.log.clear();
   player_.shell.currentFileName.clear();
-  EXPECT_EQ(openMovie(player_, kOpenFromStart), OpenResult::Closed);
+  EXPECT_EQ(openMovie(player_, OpenRequest::fromStart()), OpenResult::Closed);
   EXPECT_FALSE(player_.playback.fileHandle.isOpen());
   EXPECT_EQ(rig_.controls.status[1], "");
   EXPECT_EQ(rig_.controls.status[2], "");
@@ -430,8 +434,8 @@ TEST_F(MovieOpenTest, ReopeningAtAHeaderReadsThatMovie) {
   test::placeAt(file, 614400, test::buildFilm(second));
   ASSERT_EQ(openBytes(file), OpenResult::Opened);
   player_.headerOffsets.offsets[1] = 614400;
-  player_.playback.headerIndex = 1;
-  ASSERT_EQ(openMovie(player_, 614400), OpenResult::Opened);
+  ASSERT_EQ(openMovie(player_, OpenRequest::header(1)), OpenResult::Opened);
+  EXPECT_EQ(player_.playback.headerIndex, 1);
   EXPECT_EQ(player_.playback.frameWidth, 64);
   EXPECT_EQ(player_.table().entryCount, 1);
   EXPECT_EQ(player_.headerOffsets.offsets[1], 614400) << "the table is kept";
@@ -444,9 +448,22 @@ TEST_F(MovieOpenTest, ReopeningAtAHeaderReadsThatMovie) {
 
 TEST_F(MovieOpenTest, ReopeningAtAnUnusedHeaderIsRefused) {
   ASSERT_EQ(openSpec(soundMovie()), OpenResult::Opened);
-  player_.playback.headerIndex = 5;
-  EXPECT_EQ(openMovie(player_, 12345), OpenResult::UnknownHeader);
+  EXPECT_EQ(openMovie(player_, OpenRequest::header(5)), OpenResult::UnknownHeader);
   EXPECT_FALSE(player_.playback.fileHandle.isOpen());
+}
+
+// The status parts keep their widths from the right edge, also in a window
+// narrower than they are; a resized client area stretches the picture
+// between the bars.
+TEST(WindowLayout, StatusPartsAndResizedClientArea) {
+  EXPECT_EQ(statusPartEdges(640), (std::array<int32_t, 5>{0, 464, 544, 608, 640}));
+  EXPECT_EQ(statusPartEdges(100), (std::array<int32_t, 5>{0, -76, 4, 68, 100}));
+  WindowLayout layout;
+  layout.toolbarHeight = 26;
+  layout.statusBarHeight = 20;
+  const WindowLayout resized = clientResized(layout, 700, 546);
+  EXPECT_EQ(resized.displayWidth, 700);
+  EXPECT_EQ(resized.displayHeight, 500);
 }
 
 TEST(WindowTitle, NamesTheFilePartAndTheHeaderIndex) {

@@ -1,6 +1,6 @@
 // The real-time null sound ring, driven by a hand-set clock.
 
-#include "playback/clock_sound_ring.h"
+#include "headless/clock_sound_ring.h"
 
 #include <gtest/gtest.h>
 

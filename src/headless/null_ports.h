@@ -1,7 +1,7 @@
 #pragma once
-// Ports for a player with no window and no sound card: the headless host,
-// fuzzing and tests. They keep fixed-size state only, so a player wired to
-// them allocates nothing while it plays.
+// Ports and platform steps for a player with no window and no sound card:
+// the headless host, fuzzing and tests. They keep fixed-size state only, so a
+// player wired to them allocates nothing while it plays.
 
 #include <cstdint>
 #include <memory>
@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "film/film_format.h"
-#include "shell/ports.h"
+#include "playback/ports.h"
+#include "shell/startup.h"
 
 namespace zentrov {
 
@@ -42,7 +43,7 @@ class MemoryFrameOutput : public FrameOutput {
   void clearBackSurfaces() override;
   bool convertToNextBackSurface(const uint32_t* frame, int32_t width, int32_t height) override;
   void present() override { ++presented; }
-  void resizeWindow(int32_t, int32_t) override {}
+  void resizeWindow(const WindowLayout&) override {}
 
   std::unique_ptr<uint32_t[]> shown{new uint32_t[kDecodedFramePixels]()};
   int32_t width = 0;
@@ -79,10 +80,32 @@ class NullDialogs : public Dialogs {
  public:
   bool chooseMovieFile(std::string&) override { return false; }
   void showAbout() override {}
-  void showProperty() override {}
-  int searchHeader() override { return 0; }
+  void showProperty(const PropertyView&) override {}
+  int searchHeader(HeaderSearch&) override { return 0; }
   void openHomePage(const std::string&) override {}
   void copyToClipboard(const std::vector<uint8_t>&) override {}
+};
+
+// Every step succeeds and does nothing: start-up and teardown as the core
+// runs them, with no window, display or sound device.
+class NullPlatformSteps : public PlatformSteps {
+ public:
+  bool createMainWindow() override { return true; }
+  void initialNuvandGL() override {}
+  void createStatusBar() override {}
+  void createToolBar() override {}
+  void getDC() override {}
+  void getDeviceCaps() override {}
+  bool createDirectDraw() override { return true; }
+  bool createPalette() override { return true; }
+  uint32_t createSurface(StepReporter&) override { return 0; }
+  uint32_t initialNGLDirectSound() override { return 0; }
+  void prepareOpenFileDialog() override {}
+  void releasePalette() override {}
+  void releaseDirectDraw() override {}
+  void releaseSoundDevice() override {}
+  void releaseWindowDC() override {}
+  void postQuit() override {}
 };
 
 }  // namespace zentrov

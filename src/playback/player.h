@@ -12,7 +12,8 @@
 #include "codec/cinepak_decoder.h"
 #include "film/film_format.h"
 #include "playback/playback_state.h"
-#include "shell/ports.h"
+#include "playback/ports.h"
+#include "playback/window_layout.h"
 
 namespace zentrov {
 
@@ -20,25 +21,35 @@ constexpr size_t kMaxFileName = 259;  // characters, without the terminator
 constexpr int kRecentFileCount = 10;
 constexpr uint32_t kDefaultTlStBar = 9;  // button-style toolbar, no labels, status bar shown
 
+// The shell's record: the command line, the current file name, the settings
+// and the window's layout. The shell's commands keep it; opening and the
+// window layout read it.
 struct ShellState {
-  uint32_t debugFlags = 0;
+  uint32_t debugFlags = 0;      // bit 0: a box names each start-up step
+  uint32_t setupFailed = 0;     // the code under a start-up error text: 0 or 1
   std::string currentFileName;  // empty: no movie; at most kMaxFileName characters
   uint32_t tlStBar = kDefaultTlStBar;
   std::array<std::string, kRecentFileCount> recentFiles;  // entry 0 is the most recent
   int32_t toolbarHeight = 0;
   int32_t statusBarHeight = 0;
   std::string programPath;  // the running program's file, filled by the host
-  int32_t zoom = 1;         // 0 full screen, 1 normal size, 2 double size
+  Zoom zoom = Zoom::Normal;
 };
 
-// The working buffers, allocated once for the run.
+// The working buffers: none until start-up allocates them, then fixed for
+// the run.
 struct WorkBuffers {
-  std::unique_ptr<SampleTable> sampleTable{new SampleTable()};
-  std::unique_ptr<uint8_t[]> sampleBuffer{new uint8_t[kSampleBufferBytes]()};
-  std::unique_ptr<uint8_t[]> sectorBuffer{new uint8_t[kSectorBufferBytes]()};
-  std::unique_ptr<uint32_t[]> decodedFrame{new uint32_t[kDecodedFramePixels]()};
-  std::unique_ptr<uint8_t[]> pcmBuffer{new uint8_t[kPcmBufferBytes]()};
+  std::unique_ptr<SampleTable> sampleTable;
+  std::unique_ptr<uint8_t[]> sampleBuffer;   // kSampleBufferBytes
+  std::unique_ptr<uint8_t[]> sectorBuffer;   // kSectorBufferBytes
+  std::unique_ptr<uint32_t[]> decodedFrame;  // kDecodedFramePixels
+  std::unique_ptr<uint8_t[]> pcmBuffer;      // kPcmBufferBytes
 };
+
+struct Player;
+
+// Work that opening a movie asks of the shell above it.
+using OpenHook = void (*)(Player& player);
 
 struct Player {
   explicit Player(const Ports& p) : ports(p) {}
@@ -58,6 +69,10 @@ struct Player {
 
   std::unique_ptr<CinepakDecoder> cinepak{new CinepakDecoder()};
   AdxDecoder adx;
+
+  // Called by every open before the file is opened: the shell puts the
+  // current file at the top of the recent-file list. None: nothing is kept.
+  OpenHook updateRecentFiles = nullptr;
 };
 
 }  // namespace zentrov

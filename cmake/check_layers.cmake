@@ -1,0 +1,51 @@
+# Fails when a file under SOURCE_DIR includes a header from a layer above its
+# own. Each folder is a layer and may include only the folders listed for it;
+# a folder missing from the list fails too, so a new one has to be placed.
+#   cmake -DSOURCE_DIR=path/to/src -P check_layers.cmake
+cmake_minimum_required(VERSION 3.25)
+if(NOT SOURCE_DIR)
+  message(FATAL_ERROR "check_layers.cmake: SOURCE_DIR is not set")
+endif()
+
+set(allowed_film film)
+set(allowed_codec film codec)
+set(allowed_video film video)
+set(allowed_playback film codec video playback)
+set(allowed_shell ${allowed_playback} shell)
+set(allowed_headless ${allowed_shell} headless)
+set(allowed_cli ${allowed_headless} cli)
+set(allowed_win32 ${allowed_shell} win32)
+set(allowed_qt ${allowed_shell} qt)
+
+file(GLOB_RECURSE files RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/*.h" "${SOURCE_DIR}/*.hpp"
+     "${SOURCE_DIR}/*.cpp" "${SOURCE_DIR}/*.cc" "${SOURCE_DIR}/*.c")
+list(SORT files)
+set(problems "")
+foreach(file IN LISTS files)
+  string(REGEX MATCH "^[^/]+" layer "${file}")
+  if(layer STREQUAL file OR NOT DEFINED allowed_${layer})
+    string(APPEND problems "  ${file}: not in a known layer folder\n")
+    continue()
+  endif()
+  file(STRINGS "${SOURCE_DIR}/${file}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+  foreach(line IN LISTS lines)
+    string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]*)\".*$" "\\1" header "${line}")
+    if(header MATCHES "^\\.\\./|/\\.\\./")
+      string(APPEND problems "  ${file} includes ${header}: name the layer, not a relative path\n")
+      continue()
+    endif()
+    if(NOT header MATCHES "/")
+      continue()  # beside the file, in its own layer
+    endif()
+    string(REGEX MATCH "^[^/]+" target "${header}")
+    if(NOT target IN_LIST allowed_${layer})
+      string(APPEND problems "  ${file} includes ${header}: ${layer} may include only ${allowed_${layer}}\n")
+    endif()
+  endforeach()
+endforeach()
+
+list(LENGTH files count)
+if(problems)
+  message(FATAL_ERROR "Includes against the layer order:\n${problems}")
+endif()
+message(STATUS "layer includes: ${count} files checked")
