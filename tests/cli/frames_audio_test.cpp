@@ -355,6 +355,18 @@ TEST_F(CliExport, ExitCodesAndNoWavForAMovieWithoutSound) {
                                                {"audio /nonexistent/movie.cpk " + dir + ".wav", 2},
                                                {"audio " + grey + " " + quoted(wav), 0}};
   for (const auto& [args, status] : cases) EXPECT_EQ(cli(args).status, status) << args;
+  // A picture that cannot be written fails the export, whether it is found
+  // while frames are still queued or only at the end; PNGs are written on
+  // other threads.
+  for (const char* format : {"png", "bmp"}) {
+    for (const char* blocked : {"000002", "000007"}) {
+      const std::string out = scratch(std::string("blocked-") + format + blocked);
+      fs::create_directories(out + "/" + blocked + "." + format);
+      EXPECT_EQ(cli("frames " + grey + " " + quoted(out) + " --format " + format).status, 4)
+          << format << " " << blocked;
+      EXPECT_TRUE(fs::exists(out + "/000000." + format)) << format << " " << blocked;
+    }
+  }
   const std::string out = cli("audio " + grey + " " + quoted(wav)).out;
   EXPECT_NE(out.find("no sound"), std::string::npos) << out;
   EXPECT_FALSE(fs::exists(wav));
