@@ -6,7 +6,10 @@
 #include <zlib.h>
 
 #include <csetjmp>
+#include <cstddef>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace zentrov::cli {
 
@@ -37,9 +40,18 @@ void toRgb(const uint32_t* row, int32_t width, uint8_t* out) {
 }
 void onWarning(png_structp /*png*/, png_const_charp /*message*/) {}
 
+png_voidp onAllocate(png_structp png, png_alloc_size_t bytes) {
+  return static_cast<PngFileWriter*>(png_get_mem_ptr(png))->allocate(bytes);
+}
+void onRelease(png_structp png, png_voidp block) {
+  static_cast<PngFileWriter*>(png_get_mem_ptr(png))->release(block);
+}
+
 // No object with a destructor lives here: an error leaves by longjmp.
-bool encode(std::FILE* file, const uint32_t* pixels, int32_t width, int32_t height, uint8_t* rgb) {
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, onError, onWarning);
+bool encode(std::FILE* file, const uint32_t* pixels, int32_t width, int32_t height, uint8_t* rgb,
+            PngFileWriter* memory) {
+  png_structp png = png_create_write_struct_2(PNG_LIBPNG_VER_STRING, nullptr, onError, onWarning,
+                                              memory, onAllocate, onRelease);
   if (png == nullptr) return false;
   png_infop info = png_create_info_struct(png);
   if (info == nullptr) {
@@ -75,15 +87,54 @@ bool encode(std::FILE* file, const uint32_t* pixels, int32_t width, int32_t heig
 
 }  // namespace
 
-bool writePngFile(const std::string& path, const uint32_t* pixels, int32_t width, int32_t height,
-                  std::vector<uint8_t>& rgb) {
+// Each block starts with its size; the header keeps the block's alignment.
+constexpr size_t kBlockHeader = alignof(std::max_align_t);
+
+PngFileWriter::~PngFileWriter() {
+  for (void* block : spareBlocks_) std::free(block);
+}
+
+void* PngFileWriter::allocate(size_t bytes) {
+  // libpng and zlib ask for the same few blocks for every picture; reusing
+  // them spares the allocator giving the memory back and faulting it in
+  // again each time.
+  for (size_t i = 0; i < spareBlocks_.size(); ++i) {
+    size_t size;
+    std::memcpy(&size, spareBlocks_[i], sizeof size);
+    if (size == bytes) {
+      char* block = static_cast<char*>(spareBlocks_[i]);
+      spareBlocks_[i] = spareBlocks_.back();
+      spareBlocks_.pop_back();
+      return block + kBlockHeader;
+    }
+  }
+  char* block = static_cast<char*>(std::malloc(kBlockHeader + bytes));
+  if (block == nullptr) return nullptr;
+  std::memcpy(block, &bytes, sizeof bytes);
+  return block + kBlockHeader;
+}
+
+void PngFileWriter::release(void* block) {
+  if (block == nullptr) return;
+  void* start = static_cast<char*>(block) - kBlockHeader;
+  // A picture needs a handful of blocks; more than that are not kept.
+  if (spareBlocks_.size() < 32) {
+    spareBlocks_.push_back(start);
+  } else {
+    std::free(start);
+  }
+}
+
+bool PngFileWriter::write(const std::string& path, const uint32_t* pixels, int32_t width,
+                          int32_t height) {
   if (width <= 0 || height <= 0) return false;
-  rgb.resize(static_cast<size_t>(width) * 3);
+  rgb_.resize(static_cast<size_t>(width) * 3);
+  fileBuffer_.resize(1 << 16);
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (file == nullptr) return false;
   // Whole files in few writes.
-  std::setvbuf(file, nullptr, _IOFBF, 1 << 16);
-  bool ok = encode(file, pixels, width, height, rgb.data());
+  std::setvbuf(file, fileBuffer_.data(), _IOFBF, fileBuffer_.size());
+  bool ok = encode(file, pixels, width, height, rgb_.data(), this);
   ok = std::fclose(file) == 0 && ok;
   return ok;
 }
@@ -116,7 +167,11 @@ bool PngExport::add(const std::string& path, const uint32_t* pixels) {
     job.pixels = std::move(spare_.back());
     spare_.pop_back();
   }
+  ++busy_;  // counted while it is copied, so the queue stays within its limit
+  lock.unlock();
   job.pixels.assign(pixels, pixels + static_cast<size_t>(width_) * static_cast<size_t>(height_));
+  lock.lock();
+  --busy_;
   queue_.push_back(std::move(job));
   lock.unlock();
   changed_.notify_all();
@@ -130,7 +185,7 @@ std::string PngExport::finish() {
 }
 
 void PngExport::work() {
-  std::vector<uint8_t> rgb;
+  PngFileWriter writer;
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
     changed_.wait(lock, [this] { return !queue_.empty() || stopping_; });
@@ -141,7 +196,7 @@ void PngExport::work() {
     // After a failure the rest is dropped: the export stops there.
     const bool skip = !failedPath_.empty();
     lock.unlock();
-    const bool ok = skip || writePngFile(job.path, job.pixels.data(), width_, height_, rgb);
+    const bool ok = skip || writer.write(job.path, job.pixels.data(), width_, height_);
     lock.lock();
     --busy_;
     if (!ok && failedPath_.empty()) failedPath_ = job.path;

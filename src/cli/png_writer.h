@@ -15,11 +15,27 @@
 
 namespace zentrov::cli {
 
-// Writes `height` rows of `width` pixels (0xXXRRGGBB, rows packed) to `path`
-// as an 8-bit RGB PNG; `rgb` is scratch space. False when the file cannot be
-// written.
-bool writePngFile(const std::string& path, const uint32_t* pixels, int32_t width, int32_t height,
-                  std::vector<uint8_t>& rgb);
+// Writes pictures as 8-bit RGB PNG files, one after another on one thread.
+class PngFileWriter {
+ public:
+  PngFileWriter() = default;
+  ~PngFileWriter();
+  PngFileWriter(const PngFileWriter&) = delete;
+  PngFileWriter& operator=(const PngFileWriter&) = delete;
+
+  // Writes `height` rows of `width` pixels (0xXXRRGGBB, rows packed) to
+  // `path`. False when the file cannot be written.
+  bool write(const std::string& path, const uint32_t* pixels, int32_t width, int32_t height);
+
+  // For libpng's memory callbacks.
+  void* allocate(size_t bytes);
+  void release(void* block);
+
+ private:
+  std::vector<uint8_t> rgb_;         // one row
+  std::vector<char> fileBuffer_;     // stdio's buffer
+  std::vector<void*> spareBlocks_;   // libpng's and zlib's, kept for the next picture
+};
 
 // Worker threads for an export: one per processor, at least one, at most four.
 int pngWorkerCount();
