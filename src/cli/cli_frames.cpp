@@ -41,7 +41,6 @@ bool writeBmp(const std::string& path, const uint32_t* pixels, int32_t width, in
   return ok;
 }
 
-
 int runFrames(const std::vector<std::string>& args) {
   ParsedArgs parsed;
   std::string error;

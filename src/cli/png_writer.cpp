@@ -160,7 +160,8 @@ PngExport::~PngExport() {
 
 bool PngExport::add(const std::string& path, const uint32_t* pixels) {
   std::unique_lock<std::mutex> lock(mutex_);
-  changed_.wait(lock, [this] { return queue_.size() + busy_ < queueLimit_ || !failedPath_.empty(); });
+  changed_.wait(lock,
+                [this] { return queue_.size() + busy_ < queueLimit_ || !failedPath_.empty(); });
   if (!failedPath_.empty()) return false;
   Job job{path, {}};
   if (!spare_.empty()) {

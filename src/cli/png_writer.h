@@ -32,9 +32,9 @@ class PngFileWriter {
   void release(void* block);
 
  private:
-  std::vector<uint8_t> rgb_;         // one row
-  std::vector<char> fileBuffer_;     // stdio's buffer
-  std::vector<void*> spareBlocks_;   // libpng's and zlib's, kept for the next picture
+  std::vector<uint8_t> rgb_;        // one row
+  std::vector<char> fileBuffer_;    // stdio's buffer
+  std::vector<void*> spareBlocks_;  // libpng's and zlib's, kept for the next picture
 };
 
 // Worker threads for an export: one per processor, at least one, at most four.
@@ -70,7 +70,7 @@ class PngExport {
   std::condition_variable changed_;
   std::deque<Job> queue_;
   std::vector<std::vector<uint32_t>> spare_;  // pixel buffers of written frames, for reuse
-  size_t busy_ = 0;                           // frames taken by a worker, not yet written
+  size_t busy_ = 0;                           // frames being copied in or written, out of the queue
   bool stopping_ = false;
   std::string failedPath_;
   std::vector<std::thread> threads_;

@@ -284,8 +284,9 @@ CinepakDecoder::Step CinepakDecoder::decodeVectors(VectorKind kind) {
   const ptrdiff_t fastRowBytes =
       kind == VectorKind::kV1Only ? ptrdiff_t{fittingColumns} : cinepakRowBytes(fittingColumns);
   const CinepakKernels& k = *activeKernels;
-  const CinepakRowKernel fastRow =
-      kind == VectorKind::kIntra ? k.intraRow : kind == VectorKind::kInter ? k.interRow : k.v1Row;
+  const CinepakRowKernel fastRow = kind == VectorKind::kIntra   ? k.intraRow
+                                   : kind == VectorKind::kInter ? k.interRow
+                                                                : k.v1Row;
   // Near the end of the sample: rows that stop before a block that might
   // read past it, leaving the rest to the careful row.
   const CinepakRowKernel checkedRow = kind == VectorKind::kIntra   ? k.intraRowChecked

@@ -88,8 +88,8 @@ void convertEntriesSse2(const uint8_t* in, int32_t count, CodebookEntry* first,
     __m128i offsets = _mm_srai_epi32(_mm_madd_epi16(uv, weights), 10);
     offsets = _mm_add_epi16(_mm_packs_epi32(offsets, offsets), noFourthByte);
     // Y0 Y0 Y1 Y1 Y2 Y2 Y3 Y3, then each repeated for the pixel's four bytes.
-    const __m128i luma2 = _mm_unpacklo_epi16(_mm_unpacklo_epi8(bytes, zero),
-                                             _mm_unpacklo_epi8(bytes, zero));
+    const __m128i luma2 =
+        _mm_unpacklo_epi16(_mm_unpacklo_epi8(bytes, zero), _mm_unpacklo_epi8(bytes, zero));
     const __m128i top = _mm_add_epi16(_mm_unpacklo_epi32(luma2, luma2), offsets);
     const __m128i bottom = _mm_add_epi16(_mm_unpackhi_epi32(luma2, luma2), offsets);
     // The saturating pack clamps each component to 0..255.

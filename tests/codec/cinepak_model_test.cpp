@@ -59,8 +59,8 @@ TEST(CinepakRandomFrames, MatchThePlainModel) {
         ASSERT_EQ(canvases[d].decode(d % 2 ? padded : bytes), 0);
         for (size_t i = 0; i < model.pixels().size(); ++i) {
           ASSERT_EQ(canvases[d].at(i), model.pixels()[i])
-              << "kernels " << int(kernels[d / 2]) << (d % 2 ? " padded" : " exact")
-              << " sequence " << sequence << " frame " << f << " pixel " << i;
+              << "kernels " << int(kernels[d / 2]) << (d % 2 ? " padded" : " exact") << " sequence "
+              << sequence << " frame " << f << " pixel " << i;
         }
         // The byte the model leaves out is the same from every decoder too.
         ASSERT_EQ(canvases[d].frame, canvases[0].frame) << sequence << " " << f;
