@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -15,9 +16,7 @@
 #include "playback/sample_decode.h"
 #include "video/frame_dib.h"
 
-#ifdef ZENTROV_HAVE_PNG
-#include <png.h>
-#endif
+#include "cli/png_writer.h"
 
 namespace zentrov::cli {
 
@@ -41,28 +40,6 @@ bool writeBmp(const std::string& path, const uint32_t* pixels, int32_t width, in
   ok = std::fclose(f) == 0 && ok;
   return ok;
 }
-
-#ifdef ZENTROV_HAVE_PNG
-bool writePng(const std::string& path, const uint32_t* pixels, int32_t width, int32_t height,
-              std::vector<uint8_t>& rgb) {
-  const size_t count = size_t(width) * size_t(height);
-  rgb.resize(count * 3);
-  for (size_t i = 0; i < count; ++i) {
-    rgb[3 * i] = static_cast<uint8_t>(pixels[i] >> 16);
-    rgb[3 * i + 1] = static_cast<uint8_t>(pixels[i] >> 8);
-    rgb[3 * i + 2] = static_cast<uint8_t>(pixels[i]);
-  }
-  png_image image;
-  std::memset(&image, 0, sizeof image);
-  image.version = PNG_IMAGE_VERSION;
-  image.width = static_cast<png_uint_32>(width);
-  image.height = static_cast<png_uint_32>(height);
-  image.format = PNG_FORMAT_RGB;
-  const int ok = png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), 0, nullptr);
-  png_image_free(&image);
-  return ok != 0;
-}
-#endif
 
 int runFrames(const std::vector<std::string>& args) {
   ParsedArgs parsed;
@@ -104,11 +81,20 @@ int runFrames(const std::vector<std::string>& args) {
   // whole; a frame that fails leaves the one before it.
   std::vector<uint32_t> shown(pixels, 0);
   const uint32_t* decoded = player.buffers.decodedFrame.get();
-  std::vector<uint8_t> scratch;
   const char* extension = format == ImageFormat::Png ? "png" : "bmp";
 
   const SampleTable& table = player.table();
   ExportProgress progress(table.entryCount);
+  auto failed = [&](int32_t done, const std::string& path) {
+    progress.finish(done);
+    std::fprintf(stderr, "zentrov-cli frames: cannot write %s\n", path.c_str());
+    return kExitFailure;
+  };
+#ifdef ZENTROV_HAVE_PNG
+  // Frames are encoded on other threads while the next ones decode.
+  std::optional<PngExport> pngs;
+  if (format == ImageFormat::Png) pngs.emplace(width, height, pngWorkerCount());
+#endif
   for (int32_t i = 0; i < table.entryCount; ++i) {
     progress.update(i);
     const SampleEntry& entry = table.entries[i];
@@ -124,15 +110,18 @@ int runFrames(const std::vector<std::string>& args) {
       ok = writeBmp(path, shown.data(), width, height);
     } else {
 #ifdef ZENTROV_HAVE_PNG
-      ok = writePng(path, shown.data(), width, height, scratch);
+      ok = pngs->add(path, shown.data());
+      if (!ok) return failed(i, pngs->finish());
 #endif
     }
-    if (!ok) {
-      progress.finish(i);
-      std::fprintf(stderr, "zentrov-cli frames: cannot write %s\n", path.c_str());
-      return kExitFailure;
-    }
+    if (!ok) return failed(i, path);
   }
+#ifdef ZENTROV_HAVE_PNG
+  if (pngs) {
+    const std::string path = pngs->finish();
+    if (!path.empty()) return failed(table.entryCount, path);
+  }
+#endif
   progress.finish(table.entryCount);
   return kExitOk;
 }

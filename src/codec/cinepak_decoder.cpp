@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "codec/cinepak_kernels.h"
+
 namespace zentrov {
 
 namespace {
@@ -19,21 +21,26 @@ inline uint32_t loadBE32(const uint8_t* p) {
   return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | uint32_t{p[3]};
 }
 
-inline int32_t signedByte(uint8_t b) {
-  return int32_t{b} - ((b & 0x80) << 1);
-}
-
-inline uint32_t clampComponent(int32_t value) {
-  return static_cast<uint32_t>(value < 0 ? 0 : (value > 255 ? 255 : value));
-}
-
-// Bytes one block row can consume at most: every block V4 (4 index bytes)
-// plus the flag words read along the way (up to 2 bits per block).
-inline ptrdiff_t worstRowBytes(int32_t columns) {
-  return ptrdiff_t{columns} * 4 + (ptrdiff_t{columns} / 16 + 1) * 4;
+const CinepakKernels* fastestKernels() {
+  const CinepakKernels* sse2 = sse2CinepakKernels();
+  return sse2 != nullptr ? sse2 : &portableCinepakKernels();
 }
 
 }  // namespace
+
+CinepakDecoder::CinepakDecoder() : activeKernels(fastestKernels()) {}
+
+bool CinepakDecoder::kernelsAvailable(Kernels kernels) {
+  return kernels == Kernels::kPortable || sse2CinepakKernels() != nullptr;
+}
+
+bool CinepakDecoder::useKernels(Kernels kernels) {
+  const CinepakKernels* chosen =
+      kernels == Kernels::kPortable ? &portableCinepakKernels() : sse2CinepakKernels();
+  if (chosen == nullptr) return false;
+  activeKernels = chosen;
+  return true;
+}
 
 int32_t CinepakDecoder::decodeFrame(const uint8_t* sample, size_t sampleLength, uint32_t* frame,
                                     size_t framePixels, int32_t frameWidth) {
@@ -143,7 +150,8 @@ CinepakDecoder::Step CinepakDecoder::loadCodebook(CodebookEntry* current, Codebo
     count = (inputLength - cursor) / kEntryBytes;
     cut = true;
   }
-  for (int32_t i = 0; i < count; ++i) decodeEntry(&current, &later);
+  activeKernels->convertEntries(input + cursor, count, current, later);
+  cursor += count * kEntryBytes;
   if (cut) return Step::kStop;
   cursor = end;
   return Step::kNext;
@@ -175,24 +183,9 @@ CinepakDecoder::Step CinepakDecoder::updateCodebook(CodebookEntry* current) {
 }
 
 void CinepakDecoder::decodeEntry(CodebookEntry** first, CodebookEntry** second) {
-  const uint8_t* bytes = input + cursor;
-  const int32_t u = signedByte(bytes[4]);
-  const int32_t v = signedByte(bytes[5]);
-  // Y is a whole multiple of 1024 in the weighted sum, so each component is
-  // Y plus its colour term divided by 1024 and floored. Biasing the term by
-  // 512 << 10 keeps the shifted value non-negative, so the shift floors.
-  constexpr int32_t kBias = 512;
-  const int32_t redOffset = ((1436 * v + (kBias << 10)) >> 10) - kBias;
-  const int32_t greenOffset = ((-731 * v - 352 * u + (kBias << 10)) >> 10) - kBias;
-  const int32_t blueOffset = ((1815 * u + (kBias << 10)) >> 10) - kBias;
-  CodebookEntry entry;
-  for (int i = 0; i < 4; ++i) {
-    const int32_t y = bytes[i];
-    entry.pixels[i] = (clampComponent(y + redOffset) << 16) |
-                      (clampComponent(y + greenOffset) << 8) | clampComponent(y + blueOffset);
-  }
-  if (first != nullptr) *(*first)++ = entry;
-  if (second != nullptr) *(*second)++ = entry;
+  activeKernels->convertEntries(input + cursor, 1, *first, second != nullptr ? *second : nullptr);
+  ++*first;
+  if (second != nullptr) ++*second;
   cursor += kEntryBytes;
 }
 
@@ -281,37 +274,40 @@ CinepakDecoder::Step CinepakDecoder::decodeVectors(VectorKind kind) {
   if (!readChunkEnd(end)) return Step::kStop;
   // Blocks may read past the chunk's end (the cursor is set to the end
   // afterwards); only the end of the sample is a hard limit.
-  const uint8_t* at = input + cursor;
   const uint8_t* const limit = input + inputLength;
-  FlagBits flags;
+  CinepakRowState state{input + cursor, 0, 0};
   const ptrdiff_t width = rowPixels;
+  const CinepakBooks books{currentV4, currentV1};
   // Block columns past the right edge of the buffer are decoded but only the
   // part inside it is drawn.
   const int32_t fittingColumns = std::min(blockColumns, rowPixels / 4);
   const ptrdiff_t fastRowBytes =
-      kind == VectorKind::kV1Only ? ptrdiff_t{fittingColumns} : worstRowBytes(fittingColumns);
+      kind == VectorKind::kV1Only ? ptrdiff_t{fittingColumns} : cinepakRowBytes(fittingColumns);
+  const CinepakKernels& k = *activeKernels;
+  const CinepakRowKernel fastRow = kind == VectorKind::kIntra   ? k.intraRow
+                                   : kind == VectorKind::kInter ? k.interRow
+                                                                : k.v1Row;
+  // Near the end of the sample: rows that stop before a block that might
+  // read past it, leaving the rest to the careful row.
+  const CinepakRowKernel checkedRow = kind == VectorKind::kIntra   ? k.intraRowChecked
+                                      : kind == VectorKind::kInter ? k.interRowChecked
+                                                                   : nullptr;
   for (int32_t row = 0; row < blockRows; ++row) {
     const ptrdiff_t rowsLeft = (frameEnd - outputRow) / width;
     // A strip reaching below the buffer: the rest of it cannot be shown.
     if (rowsLeft == 0) break;
     int32_t first = 0;
-    if (rowsLeft >= 4 && limit - at >= fastRowBytes) {
-      switch (kind) {
-        case VectorKind::kIntra:
-          intraRow(at, flags, outputRow, fittingColumns);
-          break;
-        case VectorKind::kInter:
-          interRow(at, flags, outputRow, fittingColumns);
-          break;
-        case VectorKind::kV1Only:
-          v1Row(at, outputRow, fittingColumns);
-          break;
+    if (rowsLeft >= 4) {
+      if (limit - state.in >= fastRowBytes) {
+        first = fastRow(state, books, outputRow, fittingColumns, static_cast<size_t>(width), limit);
+      } else if (checkedRow != nullptr) {
+        first =
+            checkedRow(state, books, outputRow, fittingColumns, static_cast<size_t>(width), limit);
       }
-      first = fittingColumns;
     }
     if (first < blockColumns &&
-        !carefulRow(kind, at, flags, outputRow,
-                    static_cast<int32_t>(std::min<ptrdiff_t>(rowsLeft, 4)), first)) {
+        !carefulRow(kind, state, outputRow, static_cast<int32_t>(std::min<ptrdiff_t>(rowsLeft, 4)),
+                    first)) {
       return Step::kStop;
     }
     outputRow += std::min(4 * width, frameEnd - outputRow);
@@ -322,125 +318,21 @@ CinepakDecoder::Step CinepakDecoder::decodeVectors(VectorKind kind) {
   return end >= endMark ? Step::kFrameComplete : Step::kNext;
 }
 
-void CinepakDecoder::intraRow(const uint8_t*& at, FlagBits& flags, uint32_t* pixel,
-                              int32_t count) const {
-  const CodebookEntry* v4 = currentV4;
-  const CodebookEntry* v1 = currentV1;
-  const size_t width = static_cast<size_t>(rowPixels);
-  const uint8_t* in = at;
-  uint32_t word = flags.word;
-  int32_t left = flags.left;
-  for (int32_t n = 0; n < count; ++n) {
-    if (left == 0) {
-      word = loadBE32(in);
-      in += 4;
-      left = 32;
-    }
-    if (word & kTopBit) {
-      drawV4Block(&pixel, &in, v4, width);
-    } else {
-      drawV1Block(&pixel, &in, v1, width);
-    }
-    word <<= 1;
-    --left;
-  }
-  at = in;
-  flags.word = word;
-  flags.left = left;
-}
-
-void CinepakDecoder::interRow(const uint8_t*& at, FlagBits& flags, uint32_t* pixel,
-                              int32_t count) const {
-  const CodebookEntry* v4 = currentV4;
-  const CodebookEntry* v1 = currentV1;
-  const size_t width = static_cast<size_t>(rowPixels);
-  const uint8_t* in = at;
-  uint32_t word = flags.word;
-  int32_t left = flags.left;
-  int32_t n = 0;
-  while (n < count) {
-    if (left >= 2) {
-      // Two bits at a time: 10 is V1, 11 is V4, 0x is an unchanged block.
-      const uint32_t code = word >> 30;
-      if (code >= 2) {
-        word <<= 2;
-        left -= 2;
-        if (code == 3) {
-          drawV4Block(&pixel, &in, v4, width);
-        } else {
-          drawV1Block(&pixel, &in, v1, width);
-        }
-        ++n;
-        continue;
-      }
-      // Unchanged block. When no set bit is left in the word, all of its
-      // remaining bits are unchanged blocks.
-      int32_t run = 1;
-      if (word == 0) {
-        run = std::min(left, count - n);
-      } else {
-        word <<= 1;
-      }
-      left -= run;
-      n += run;
-      pixel += 4 * run;
-      continue;
-    }
-    if (left == 0) {
-      word = loadBE32(in);
-      in += 4;
-      left = 32;
-      continue;
-    }
-    // One bit left: 0 is an unchanged block; a 1 takes its second bit from
-    // the next word, which precedes the block's index bytes.
-    const bool coded = (word & kTopBit) != 0;
-    word = 0;
-    left = 0;
-    if (!coded) {
-      pixel += 4;
-      ++n;
-      continue;
-    }
-    word = loadBE32(in);
-    in += 4;
-    const bool isV4 = (word & kTopBit) != 0;
-    word <<= 1;
-    left = 31;
-    if (isV4) {
-      drawV4Block(&pixel, &in, v4, width);
-    } else {
-      drawV1Block(&pixel, &in, v1, width);
-    }
-    ++n;
-  }
-  at = in;
-  flags.word = word;
-  flags.left = left;
-}
-
-void CinepakDecoder::v1Row(const uint8_t*& at, uint32_t* pixel, int32_t count) const {
-  const CodebookEntry* v1 = currentV1;
-  const size_t width = static_cast<size_t>(rowPixels);
-  const uint8_t* in = at;
-  for (int32_t n = 0; n < count; ++n) drawV1Block(&pixel, &in, v1, width);
-  at = in;
-}
-
-bool CinepakDecoder::carefulRow(VectorKind kind, const uint8_t*& at, FlagBits& flags, uint32_t* row,
+bool CinepakDecoder::carefulRow(VectorKind kind, CinepakRowState& state, uint32_t* row,
                                 int32_t visibleRows, int32_t first) const {
   const uint8_t* const limit = input + inputLength;
   const size_t width = static_cast<size_t>(rowPixels);
+  const uint8_t*& at = state.in;
   auto nextBit = [&](bool& bit) {
-    if (flags.left == 0) {
+    if (state.left == 0) {
       if (limit - at < 4) return false;
-      flags.word = loadBE32(at);
+      state.word = loadBE32(at);
       at += 4;
-      flags.left = 32;
+      state.left = 32;
     }
-    bit = (flags.word & kTopBit) != 0;
-    flags.word <<= 1;
-    --flags.left;
+    bit = (state.word & kTopBit) != 0;
+    state.word <<= 1;
+    --state.left;
     return true;
   };
   for (int32_t column = first; column < blockColumns; ++column) {

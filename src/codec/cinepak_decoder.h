@@ -13,11 +13,14 @@ struct CodebookEntry {
   uint32_t pixels[4];
 };
 
+struct CinepakKernels;
+struct CinepakRowState;
+
 class CinepakDecoder {
  public:
   static constexpr int kCodebookSize = 256;
 
-  CinepakDecoder() = default;
+  CinepakDecoder();
   // The current-codebook pointers point into the object itself.
   CinepakDecoder(const CinepakDecoder&) = delete;
   CinepakDecoder& operator=(const CinepakDecoder&) = delete;
@@ -28,11 +31,18 @@ class CinepakDecoder {
   int32_t decodeFrame(const uint8_t* sample, size_t sampleLength, uint32_t* frame,
                       size_t framePixels, int32_t frameWidth);
 
+  // The hot loops run as portable code or, on x86 processors that have it,
+  // as SSE2 code; both draw the same pixels. A new decoder uses the fastest.
+  enum class Kernels { kPortable, kSse2 };
+  static bool kernelsAvailable(Kernels kernels);
+  // Switches to `kernels`; false, changing nothing, when they are not available.
+  bool useKernels(Kernels kernels);
+
  private:
   // What a chunk worker tells the frame loop.
   enum class Step { kNext, kFrameComplete, kStop };
   enum class VectorKind { kIntra, kInter, kV1Only };
-  // Flag bits of one vector or codebook chunk, most significant first.
+  // Flag bits of one codebook chunk, most significant first.
   struct FlagBits {
     uint32_t word = 0;
     int32_t left = 0;
@@ -67,15 +77,14 @@ class CinepakDecoder {
   static void drawV1Block(uint32_t** pixel, const uint8_t** at, const CodebookEntry* codebook,
                           size_t width);
 
-  // One block row of a vector chunk where every block fits and every byte
-  // the row could need is inside the sample.
-  void intraRow(const uint8_t*& at, FlagBits& flags, uint32_t* pixel, int32_t count) const;
-  void interRow(const uint8_t*& at, FlagBits& flags, uint32_t* pixel, int32_t count) const;
-  void v1Row(const uint8_t*& at, uint32_t* pixel, int32_t count) const;
   // Block columns first..blockColumns-1 of a row, checking every read and
   // clipping to the frame. False when the sample ends first.
-  bool carefulRow(VectorKind kind, const uint8_t*& at, FlagBits& flags, uint32_t* row,
-                  int32_t visibleRows, int32_t first) const;
+  bool carefulRow(VectorKind kind, CinepakRowState& state, uint32_t* row, int32_t visibleRows,
+                  int32_t first) const;
+
+  // Rows where every block fits and every byte the row could need is inside
+  // the sample go to these.
+  const CinepakKernels* activeKernels;
 
   // The frame being decoded (set by decodeFrame).
   const uint8_t* input = nullptr;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -118,6 +119,22 @@ TEST(Cli, ExitCodesAndMessages) {
             stuck + ": the movie has no sound; no file written\n");
   EXPECT_FALSE(std::ifstream(scratchPath("silent.wav")).good());
   EXPECT_EQ(played(cli("play --no-wait " + stuck), false), "frame 0 due 0.000|frame 1 due 0.000|");
+  // A picture that cannot be written fails the export, whether that is found
+  // while later frames are still queued or only at the end (PNGs are written
+  // on other threads).
+  FilmSpec eight;
+  for (uint32_t i = 0; i < 8; ++i) eight.samples.push_back(videoSample(greyFrame(3), i));
+  const std::string movie = writeScratch("eight.cpk", buildFilm(eight));
+  for (const char* format : {"png", "bmp"}) {
+    for (const char* blocked : {"000002", "000007"}) {
+      const std::string dir = scratchPath(std::string("blocked-") + format + blocked);
+      std::filesystem::create_directories(dir + "/" + blocked + "." + format);
+      std::string out;
+      EXPECT_EQ(runCli("frames " + movie + " " + dir + " --format " + format, out), 4)
+          << format << " " << blocked;
+      EXPECT_TRUE(std::ifstream(dir + "/000000." + format).good()) << format << " " << blocked;
+    }
+  }
   const std::string help = cli("info --help");
   for (const char* usage : {"info FILE", "table FILE", "headers FILE", "play FILE", "frames FILE",
                             "audio FILE", "bench FILE"})

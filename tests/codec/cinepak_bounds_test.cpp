@@ -11,17 +11,56 @@
 namespace zentrov::test {
 namespace {
 
+// Frames cut at every length, through each kernel set: a key frame of two
+// strips; an inter frame whose codes straddle flag words; and a row whose
+// last code starts in the last bit of a word read just before, so its block
+// needs three words' worth of bytes at once.
 TEST(CinepakBounds, EveryTruncationIsIncompleteAndDrawsOnlyTrueBlocks) {
-  const CinepakFrame frame = patternCinepakFrame(32, 72, 5);  // two strips
-  const std::vector<uint8_t> bytes = frame.encode();
-  CinepakModel model(32, 72);
-  model.apply(frame);
-  for (size_t length = 0; length <= bytes.size(); ++length) {
-    CinepakCanvas canvas(32, 32 * 72);
-    ASSERT_EQ(canvas.decode(bytes, length), length == bytes.size() ? 0 : 1) << length;
-    for (size_t i = 0; i < canvas.frame.size(); ++i) {
-      if (canvas.at(i) != kUntouched) {
-        ASSERT_EQ(canvas.at(i), model.pixels()[i]) << length;
+  std::vector<CinepakEntry> entries;
+  for (int i = 0; i < 256; ++i) {
+    entries.push_back(cinepakEntry(uint8_t(i), uint8_t(i * 7), uint8_t(i * 13), uint8_t(~i)));
+  }
+  auto interFrame = [&](uint16_t width, uint16_t rows, const std::vector<CinepakBlock>& blocks) {
+    CinepakFrame frame(width, rows);
+    frame.strip(rows, width, false)
+        .fullCodebook(CinepakBook::kV4, entries)
+        .fullCodebook(CinepakBook::kV1, std::vector<CinepakEntry>(entries.rbegin(), entries.rend()))
+        .interVectors(blocks);
+    return frame;
+  };
+  // Rows of V4 blocks only, which read the most a row can, then a mix.
+  std::vector<CinepakBlock> mixed;
+  for (int n = 0; n < 8 * 18; ++n) {
+    mixed.push_back(n % 7 == 3 && n >= 40 ? CinepakBlock{}
+                    : n % 3 == 0 && n >= 40
+                        ? v1Block(uint8_t(n))
+                        : v4Block(uint8_t(n), uint8_t(n + 1), uint8_t(n * 3), 9));
+  }
+  // 16 V1 codes fill the first word; 31 unchanged blocks and a V4 code's
+  // first bit fill the second.
+  std::vector<CinepakBlock> late(16, v1Block(5));
+  late.resize(47);
+  late.push_back(v4Block(1, 2, 3, 4));
+  const struct {
+    CinepakFrame frame;
+    int width, rows;
+  } cases[] = {{patternCinepakFrame(32, 72, 5), 32, 72},
+               {interFrame(32, 72, mixed), 32, 72},
+               {interFrame(192, 4, late), 192, 4}};
+  for (const auto& c : cases) {
+    const std::vector<uint8_t> bytes = c.frame.encode();
+    CinepakModel model(c.width, c.rows);
+    model.apply(c.frame);
+    for (auto kernels : {CinepakDecoder::Kernels::kPortable, CinepakDecoder::Kernels::kSse2}) {
+      for (size_t length = 0; length <= bytes.size(); ++length) {
+        CinepakCanvas canvas(c.width, size_t(c.width * c.rows));
+        if (!canvas.decoder.useKernels(kernels)) break;
+        ASSERT_EQ(canvas.decode(bytes, length), length == bytes.size() ? 0 : 1) << length;
+        for (size_t i = 0; i < canvas.frame.size(); ++i) {
+          if (canvas.at(i) != kUntouched) {
+            ASSERT_EQ(canvas.at(i), model.pixels()[i]) << length;
+          }
+        }
       }
     }
   }

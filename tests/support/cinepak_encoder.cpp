@@ -155,6 +155,60 @@ CinepakFrame patternCinepakFrame(uint16_t width, uint16_t height, uint32_t seed,
   return frame;
 }
 
+CinepakEntry RandomCinepakFrames::entry() {
+  return cinepakEntry(byte(), byte(), byte(), byte(), int8_t(byte()), int8_t(byte()));
+}
+
+void RandomCinepakFrames::codebook(CinepakFrame& frame, CinepakBook book) {
+  if (chance(50)) {
+    std::vector<CinepakEntry> entries(size_t(pick(1, 256)));
+    for (CinepakEntry& e : entries) e = entry();
+    frame.fullCodebook(book, entries);
+    return;
+  }
+  std::vector<std::pair<int, CinepakEntry>> updates;
+  const int percent = pick(1, 60);
+  for (int i = 0; i < 256; ++i) {
+    if (chance(percent)) updates.push_back({i, entry()});
+  }
+  // Padding of one or two bytes the loop must not read as a flag word.
+  frame.selectiveCodebook(book, updates, std::vector<uint8_t>(size_t(pick(0, 2)), 0xFF));
+}
+
+void RandomCinepakFrames::vectors(CinepakFrame& frame, size_t blocks) {
+  const int kind = pick(0, 2);  // intra, inter, V1 only
+  const int v4Percent = pick(0, 100);
+  // Inter: runs of unchanged blocks up to `longestSkip` long, between runs
+  // of coded blocks up to `longestCoded`.
+  const int longestSkip = kind == 1 ? (chance(50) ? pick(1, 80) : pick(0, 3)) : 0;
+  const int longestCoded = pick(1, 6);
+  std::vector<CinepakBlock> list;
+  while (list.size() < blocks) {
+    for (int n = pick(0, longestSkip); n > 0 && list.size() < blocks; --n) {
+      list.push_back(CinepakBlock{});  // unchanged
+    }
+    for (int n = pick(1, longestCoded); n > 0 && list.size() < blocks; --n) {
+      list.push_back(kind != 2 && chance(v4Percent) ? v4Block(byte(), byte(), byte(), byte())
+                                                    : v1Block(byte()));
+    }
+  }
+  // For 0x32 every block is V1 and only its index is written.
+  frame.add({uint8_t(0x30 + kind), 0, 0, {}, {}, std::move(list), {}});
+}
+
+CinepakFrame RandomCinepakFrames::next(int width, int rows) {
+  CinepakFrame f{uint16_t(width), uint16_t(rows)};
+  for (int s = pick(1, 4); s > 0; --s) {
+    const uint16_t bottom = uint16_t(pick(0, 40));
+    const uint16_t right = uint16_t(chance(80) ? width : pick(0, width + 12));
+    f.strip(bottom, right, chance(50));
+    if (chance(60)) codebook(f, CinepakBook::kV4);
+    if (chance(60)) codebook(f, CinepakBook::kV1);
+    for (int c = chance(15) ? 2 : 1; c > 0; --c) vectors(f, size_t(bottom / 4) * (right / 4));
+  }
+  return f;
+}
+
 int32_t CinepakCanvas::decode(const std::vector<uint8_t>& sample, size_t length) {
   length = std::min(length, sample.size());
   std::unique_ptr<uint8_t[]> exact(new uint8_t[length]);

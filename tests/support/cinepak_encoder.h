@@ -21,6 +21,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <random>
 #include <utility>
 #include <vector>
 
@@ -117,6 +118,28 @@ class CinepakFrame {
 // `stripRows` rows); `seed` varies the picture.
 CinepakFrame patternCinepakFrame(uint16_t width, uint16_t height, uint32_t seed,
                                  int stripRows = 64);
+
+// Random well-formed frames for a buffer `width` pixels wide and `rows` tall:
+// one to four strips, usually as wide as the buffer, sometimes wider or
+// narrower, often reaching below it; full and selective codebooks (padded
+// with one or two bytes at times); vector chunks of every kind. Inter chunks
+// mix long runs of unchanged blocks with short runs of coded ones, so codes
+// straddle flag words and whole words are unchanged blocks.
+class RandomCinepakFrames {
+ public:
+  explicit RandomCinepakFrames(uint32_t seed) : rng_(seed) {}
+  CinepakFrame next(int width, int rows);
+  int pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
+  bool chance(int percent) { return pick(1, 100) <= percent; }
+
+ private:
+  uint8_t byte() { return uint8_t(pick(0, 255)); }
+  CinepakEntry entry();
+  void codebook(CinepakFrame& frame, CinepakBook book);
+  void vectors(CinepakFrame& frame, size_t blocks);
+
+  std::mt19937 rng_;
+};
 
 // A decoder with a frame buffer of `pixels` pixels, rows `width` apart.
 // decode() copies the sample's first `length` bytes into an allocation of
