@@ -69,11 +69,9 @@ std::vector<uint8_t> encodeChunk(const CinepakChunk& c) {
 CinepakEntry cinepakEntry(uint8_t y0, uint8_t y1, uint8_t y2, uint8_t y3, int8_t u, int8_t v) {
   return CinepakEntry{{y0, y1, y2, y3}, u, v};
 }
-
 CinepakEntry greyEntry(uint8_t y) {
   return cinepakEntry(y, y, y, y);
 }
-
 CinepakBlock v1Block(uint8_t index) {
   return CinepakBlock{CinepakCode::kV1, {index}};
 }
@@ -99,10 +97,6 @@ CinepakFrame& CinepakFrame::selectiveCodebook(CinepakBook book,
 
 CinepakFrame& CinepakFrame::intraVectors(std::vector<CinepakBlock> blocks) {
   return add({0x30, 0, 0, {}, {}, std::move(blocks), {}});
-}
-
-CinepakFrame& CinepakFrame::interVectors(std::vector<CinepakBlock> blocks) {
-  return add({0x31, 0, 0, {}, {}, std::move(blocks), {}});
 }
 
 CinepakFrame& CinepakFrame::v1Vectors(const std::vector<uint8_t>& indices) {
@@ -168,9 +162,8 @@ void RandomCinepakFrames::codebook(CinepakFrame& frame, CinepakBook book) {
   }
   std::vector<std::pair<int, CinepakEntry>> updates;
   const int percent = pick(1, 60);
-  for (int i = 0; i < 256; ++i) {
+  for (int i = 0; i < 256; ++i)
     if (chance(percent)) updates.push_back({i, entry()});
-  }
   // Padding of one or two bytes the loop must not read as a flag word.
   frame.selectiveCodebook(book, updates, std::vector<uint8_t>(size_t(pick(0, 2)), 0xFF));
 }
@@ -184,13 +177,11 @@ void RandomCinepakFrames::vectors(CinepakFrame& frame, size_t blocks) {
   const int longestCoded = pick(1, 6);
   std::vector<CinepakBlock> list;
   while (list.size() < blocks) {
-    for (int n = pick(0, longestSkip); n > 0 && list.size() < blocks; --n) {
+    for (int n = pick(0, longestSkip); n > 0 && list.size() < blocks; --n)
       list.push_back(CinepakBlock{});  // unchanged
-    }
-    for (int n = pick(1, longestCoded); n > 0 && list.size() < blocks; --n) {
+    for (int n = pick(1, longestCoded); n > 0 && list.size() < blocks; --n)
       list.push_back(kind != 2 && chance(v4Percent) ? v4Block(byte(), byte(), byte(), byte())
                                                     : v1Block(byte()));
-    }
   }
   // For 0x32 every block is V1 and only its index is written.
   frame.add({uint8_t(0x30 + kind), 0, 0, {}, {}, std::move(list), {}});
@@ -233,8 +224,9 @@ uint32_t CinepakModel::colour(uint8_t y, int8_t u, int8_t v) {
 }
 
 void CinepakModel::apply(const CinepakFrame& frame) {
-  bank_ = 0;
+  int bank = 0;
   int top = 0;  // pixel row of the current strip's first block row
+  bottom_ = 0;
   int blockRows = 0, blockColumns = 0;
   for (const CinepakChunk& c : frame.chunks()) {
     const int kind = (c.id >> 1) & 1;  // codebooks: 0 V4, 1 V1
@@ -249,14 +241,14 @@ void CinepakModel::apply(const CinepakFrame& frame) {
         for (size_t i = 0; i < c.entries.size() && i < 256; ++i) {
           for (int p = 0; p < 4; ++p) {
             const CinepakEntry& e = c.entries[i];
-            books_[kind][bank_][i][p] = books_[kind][1][i][p] = colour(e.y[p], e.u, e.v);
+            books_[kind][bank][i][p] = books_[kind][1][i][p] = colour(e.y[p], e.u, e.v);
           }
         }
         break;
       case 0x21:
       case 0x23:
         for (const auto& [index, e] : c.updates) {
-          for (int p = 0; p < 4; ++p) books_[kind][bank_][index][p] = colour(e.y[p], e.u, e.v);
+          for (int p = 0; p < 4; ++p) books_[kind][bank][index][p] = colour(e.y[p], e.u, e.v);
         }
         break;
       case 0x30:
@@ -277,13 +269,13 @@ void CinepakModel::apply(const CinepakFrame& frame) {
                         y = top + int(n) / blockColumns * 4 + dy;
               if (x >= width_ || y >= rows_) continue;
               pixels_[size_t(y) * size_t(width_) + size_t(x)] =
-                  b.code == CinepakCode::kV1 ? books_[1][bank_][b.index[0]][q]
-                                             : books_[0][bank_][b.index[q]][(dy % 2) * 2 + dx % 2];
+                  b.code == CinepakCode::kV1 ? books_[1][bank][b.index[0]][q]
+                                             : books_[0][bank][b.index[q]][(dy % 2) * 2 + dx % 2];
             }
           }
         }
-        top += blockRows * 4;
-        bank_ = 1;
+        bottom_ = top += blockRows * 4;
+        bank = 1;
         break;
       default:
         throw std::invalid_argument("the model reads only well-formed chunks");
