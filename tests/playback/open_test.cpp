@@ -110,20 +110,6 @@ TEST(Open, HeadersAreReadClampedRefusedOrCut) {
   }
 }
 
-TEST(Open, EveryTruncationIsRefusedOrCutToWholeEntries) {
-  const Bytes whole = make({}, {});
-  const size_t entries = stabOffset(soundMovie()) + 16;
-  FakePorts rig;
-  for (size_t n = 0; n < firstSampleOffset(soundMovie()); ++n) {
-    const OpenResult r =
-        rig.open(writeScratch("cut.cpk", Bytes(whole.begin(), whole.begin() + long(n))));
-    ASSERT_EQ(r, n < entries ? OpenResult::UnknownHeader : OpenResult::Opened) << n;
-    if (n >= entries) {
-      EXPECT_EQ(rig.player.table().entryCount, int(n - entries) / 16) << n;
-    }
-  }
-}
-
 TEST(Open, ControlsAroundTheReadingInOrder) {
   FakePorts rig;
   const std::string path = writeScratch("dir/choreography.cpk",
