@@ -121,7 +121,8 @@ std::vector<uint8_t> CinepakFrame::encode() const {
   return out;
 }
 
-CinepakFrame patternCinepakFrame(uint16_t width, uint16_t height, uint32_t seed, int stripRows) {
+CinepakFrame patternCinepakFrame(uint16_t width, uint16_t height, uint32_t seed) {
+  constexpr int kStripRows = 64;
   CinepakFrame frame(width, height);
   std::vector<CinepakEntry> v4, v1;
   for (uint32_t i = 0; i < 256; ++i) {
@@ -131,8 +132,8 @@ CinepakFrame patternCinepakFrame(uint16_t width, uint16_t height, uint32_t seed,
     v1.push_back(cinepakEntry(uint8_t(i), uint8_t(255 - i), uint8_t(i ^ seed), uint8_t(i * 3),
                               int8_t(uint8_t(i + seed)), int8_t(uint8_t(i * 5))));
   }
-  for (int top = 0; top < height; top += stripRows) {
-    const uint16_t rows = uint16_t(std::min(stripRows, height - top));
+  for (int top = 0; top < height; top += kStripRows) {
+    const uint16_t rows = uint16_t(std::min(kStripRows, height - top));
     frame.strip(rows, width);
     if (top == 0) frame.fullCodebook(CinepakBook::kV4, v4).fullCodebook(CinepakBook::kV1, v1);
     std::vector<CinepakBlock> blocks;

@@ -7,7 +7,7 @@
 //   frame.strip(64, 64)                           // 16 block rows x 16 block columns
 //       .fullCodebook(CinepakBook::kV1, {greyEntry(16)})
 //       .v1Vectors(std::vector<uint8_t>(256, 0));  // every block from V1 entry 0
-//   CinepakModel model(64, 64);                    // model.apply(frame), model.pixel(x, y)
+//   CinepakModel model(64, 64);                    // model.apply(frame), model.pixels()
 //   CinepakCanvas canvas(64, 64 * 64);             // canvas.decode(frame.encode())
 //
 // Chunks are written in the order they are added and nothing is checked
@@ -95,10 +95,9 @@ class CinepakFrame {
 };
 
 // A key frame whose every 4x4 block differs from its neighbours (V1 and V4
-// blocks from full codebooks in the first strip, strips of at most
-// `stripRows` rows); `seed` varies the picture.
-CinepakFrame patternCinepakFrame(uint16_t width, uint16_t height, uint32_t seed,
-                                 int stripRows = 64);
+// blocks from full codebooks in the first strip, strips of at most 64 rows);
+// `seed` varies the picture.
+CinepakFrame patternCinepakFrame(uint16_t width, uint16_t height, uint32_t seed);
 
 // Random well-formed frames `width` pixels wide: one to four strips of up to
 // 40 rows, usually as wide as `width`, sometimes wider or narrower; full and
@@ -149,7 +148,6 @@ class CinepakModel {
   CinepakModel(int frameWidth, int frameRows);
 
   void apply(const CinepakFrame& frame);
-  uint32_t pixel(int x, int y) const { return pixels_[size_t(y) * size_t(width_) + size_t(x)]; }
   const std::vector<uint32_t>& pixels() const { return pixels_; }
   int bottom() const { return bottom_; }  // the row below the last frame's last strip
 
