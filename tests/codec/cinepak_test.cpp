@@ -231,31 +231,6 @@ TEST(Cinepak, ArgumentsThatCannotHoldAFrame) {
   EXPECT_EQ(std::count(canvas.frame.begin(), canvas.frame.end(), kUntouched), 7);
 }
 
-TEST(Cinepak, CodebooksStopAtTheirLastEntry) {
-  // A full V4 codebook of 300 entries and a selective one flagging 257
-  // indices: nothing past index 255 lands anywhere, in particular not in
-  // the neighbouring codebooks.
-  std::vector<CinepakEntry> full;
-  for (int i = 0; i < 300; ++i) full.push_back(greyEntry(i < 256 ? uint8_t(i) : uint8_t(200)));
-  std::vector<std::pair<int, CinepakEntry>> updates;
-  for (int i = 0; i < 256; ++i) updates.push_back({i, greyEntry(uint8_t(255 - i))});
-  CinepakFrame frame(8, 8);
-  frame.strip(4, 8)
-      .fullCodebook(CinepakBook::kV1, {greyEntry(33)})
-      .fullCodebook(CinepakBook::kV4, full)
-      .selectiveCodebook(CinepakBook::kV4, updates,
-                         {0xFF, 0xFF, 0xFF, 0xFF, 1, 1, 1, 1, 0, 0})  // index 256 flagged
-      .intraVectors({v4Block(255, 255, 255, 255), v1Block(0)})
-      .strip(4, 8)
-      .intraVectors({v4Block(0, 0, 0, 0), v4Block(255, 255, 255, 255)});
-  CinepakCanvas canvas(8, 64);
-  ASSERT_EQ(canvas.decode(frame.encode()), 0);
-  EXPECT_EQ(canvas.at(0, 0), grey(0));    // selective: entry 255 = 255 - 255
-  EXPECT_EQ(canvas.at(4, 0), grey(33));   // V1 entry 0 untouched by the V4 chunks
-  EXPECT_EQ(canvas.at(0, 4), grey(0));    // later-strip V4 entry 0 from the full chunk
-  EXPECT_EQ(canvas.at(4, 4), grey(255));  // and entry 255
-}
-
 // Inside the sample, chunks read on past their end: a full codebook takes its
 // cut last entry whole, a vector chunk its blocks' indices, a selective
 // update a flag word while more than two of its bytes are left. The next

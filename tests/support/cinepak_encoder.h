@@ -59,7 +59,7 @@ struct CinepakChunk {
   uint8_t id = 0;
   uint16_t bottom = 0, right = 0;
   std::vector<CinepakEntry> entries;                  // full: from index 0
-  std::vector<std::pair<int, CinepakEntry>> updates;  // selective: indices ascending, 0..255
+  std::vector<std::pair<int, CinepakEntry>> updates;  // selective: indices ascending
   std::vector<CinepakBlock> blocks;                   // raster order over the latest strip
   std::vector<uint8_t> tail;  // bytes after the chunk's content, counted in its size
 };
@@ -101,10 +101,10 @@ CinepakFrame patternCinepakFrame(uint16_t width, uint16_t height, uint32_t seed)
 
 // Random well-formed frames `width` pixels wide: one to four strips of up to
 // 40 rows, usually as wide as `width`, sometimes wider or narrower; full and
-// selective codebooks (padded with one or two bytes at times); vector chunks
-// of every kind. Inter chunks mix long runs of unchanged blocks with short
-// runs of coded ones, so codes straddle flag words and whole words are
-// unchanged blocks.
+// selective codebooks, at times past index 255 or padded with one or two
+// bytes; vector chunks of every kind. Inter chunks mix long runs of unchanged
+// blocks with short runs of coded ones, so codes straddle flag words and
+// whole words are unchanged blocks.
 class RandomCinepakFrames {
  public:
   explicit RandomCinepakFrames(uint32_t seed) : rng_(seed) {}
@@ -122,8 +122,8 @@ class RandomCinepakFrames {
 };
 
 // A decoder with a frame buffer of `pixels` pixels, rows `rowPixels` apart.
-// decode() copies the sample's first `length` bytes into an allocation of
-// exactly that size, so the address sanitizer sees any read past the sample.
+// decode() copies the sample's first `length` bytes so that a read past them
+// is seen: by the address sanitizer, or by the pixels it draws.
 struct CinepakCanvas {
   CinepakCanvas(int rowPixels, size_t pixels) : width(rowPixels), frame(pixels, kUntouched) {}
   int32_t decode(const std::vector<uint8_t>& sample, size_t length = SIZE_MAX);
