@@ -62,6 +62,7 @@ TEST(Cinepak, WorkedFrameDrawsFourGreyQuadrants) {
   }
 }
 
+// The model's colours, which every decoded frame is held to.
 TEST(Cinepak, ColoursFollowTheIntegerWeights) {
   struct Case {
     uint8_t y;
@@ -76,19 +77,8 @@ TEST(Cinepak, ColoursFollowTheIntegerWeights) {
                         {255, 127, -128, rgb(75, 255, 255)},
                         {200, 50, -60, rgb(115, 225, 255)},
                         {10, -128, -128, rgb(0, 145, 0)}};
-  const int count = int(std::size(cases));
-  std::vector<CinepakEntry> entries;
-  std::vector<uint8_t> indices;
-  for (const Case& c : cases) {
-    entries.push_back(cinepakEntry(c.y, c.y, c.y, c.y, c.u, c.v));
-    indices.push_back(uint8_t(indices.size()));
+  for (const Case& c : cases)
     EXPECT_EQ(CinepakModel::colour(c.y, c.u, c.v), c.expected) << int(c.y);
-  }
-  CinepakFrame frame(uint16_t(4 * count), 4);
-  frame.strip(4, uint16_t(4 * count)).fullCodebook(CinepakBook::kV1, entries).v1Vectors(indices);
-  CinepakCanvas canvas(4 * count, size_t(16 * count));
-  ASSERT_EQ(canvas.decode(frame.encode()), 0);
-  for (int i = 0; i < count; ++i) EXPECT_EQ(canvas.at(4 * i + 3, 3), cases[i].expected) << i;
 }
 
 // Sequences of frames, so codebooks carry over, through each kernel set: each

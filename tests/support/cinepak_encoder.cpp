@@ -66,45 +66,6 @@ std::vector<uint8_t> encodeChunk(const CinepakChunk& c) {
 
 }  // namespace
 
-CinepakEntry cinepakEntry(uint8_t y0, uint8_t y1, uint8_t y2, uint8_t y3, int8_t u, int8_t v) {
-  return CinepakEntry{{y0, y1, y2, y3}, u, v};
-}
-CinepakEntry greyEntry(uint8_t y) {
-  return cinepakEntry(y, y, y, y);
-}
-CinepakBlock v1Block(uint8_t index) {
-  return CinepakBlock{CinepakCode::kV1, {index}};
-}
-
-CinepakBlock v4Block(uint8_t topLeft, uint8_t topRight, uint8_t bottomLeft, uint8_t bottomRight) {
-  return CinepakBlock{CinepakCode::kV4, {topLeft, topRight, bottomLeft, bottomRight}};
-}
-
-CinepakFrame& CinepakFrame::strip(uint16_t bottom, uint16_t right, bool keyStrip) {
-  return add({uint8_t(keyStrip ? 0x10 : 0x11), bottom, right, {}, {}, {}, {}});
-}
-
-CinepakFrame& CinepakFrame::fullCodebook(CinepakBook book, std::vector<CinepakEntry> entries,
-                                         std::vector<uint8_t> tail) {
-  return add({uint8_t(0x20 + uint8_t(book)), 0, 0, std::move(entries), {}, {}, std::move(tail)});
-}
-
-CinepakFrame& CinepakFrame::selectiveCodebook(CinepakBook book,
-                                              std::vector<std::pair<int, CinepakEntry>> updates,
-                                              std::vector<uint8_t> tail) {
-  return add({uint8_t(0x21 + uint8_t(book)), 0, 0, {}, std::move(updates), {}, std::move(tail)});
-}
-
-CinepakFrame& CinepakFrame::intraVectors(std::vector<CinepakBlock> blocks) {
-  return add({0x30, 0, 0, {}, {}, std::move(blocks), {}});
-}
-
-CinepakFrame& CinepakFrame::v1Vectors(const std::vector<uint8_t>& indices) {
-  std::vector<CinepakBlock> blocks;
-  for (uint8_t i : indices) blocks.push_back(v1Block(i));
-  return add({0x32, 0, 0, {}, {}, std::move(blocks), {}});
-}
-
 std::vector<uint8_t> CinepakFrame::encode() const {
   std::vector<uint8_t> out(12, 0);
   uint16_t strips = 0;

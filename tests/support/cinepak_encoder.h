@@ -34,9 +34,13 @@ struct CinepakEntry {
   int8_t u = 0;
   int8_t v = 0;
 };
-CinepakEntry cinepakEntry(uint8_t y0, uint8_t y1, uint8_t y2, uint8_t y3, int8_t u = 0,
-                          int8_t v = 0);
-CinepakEntry greyEntry(uint8_t y);
+inline CinepakEntry cinepakEntry(uint8_t y0, uint8_t y1, uint8_t y2, uint8_t y3, int8_t u = 0,
+                                 int8_t v = 0) {
+  return CinepakEntry{{y0, y1, y2, y3}, u, v};
+}
+inline CinepakEntry greyEntry(uint8_t y) {
+  return cinepakEntry(y, y, y, y);
+}
 
 // Valued as the offset of the kind's chunk ids from the V4 ones.
 enum class CinepakBook : uint8_t { kV4 = 0, kV1 = 2 };
@@ -48,8 +52,13 @@ struct CinepakBlock {
   CinepakCode code = CinepakCode::kSkip;
   uint8_t index[4] = {};
 };
-CinepakBlock v1Block(uint8_t index);
-CinepakBlock v4Block(uint8_t topLeft, uint8_t topRight, uint8_t bottomLeft, uint8_t bottomRight);
+inline CinepakBlock v1Block(uint8_t index) {
+  return CinepakBlock{CinepakCode::kV1, {index}};
+}
+inline CinepakBlock v4Block(uint8_t topLeft, uint8_t topRight, uint8_t bottomLeft,
+                            uint8_t bottomRight) {
+  return CinepakBlock{CinepakCode::kV4, {topLeft, topRight, bottomLeft, bottomRight}};
+}
 
 // One chunk by its id: 0x10 key strip, 0x11 inter strip; 0x20/0x22 full V4/V1
 // codebook, 0x21/0x23 their selective updates; 0x30 intra vectors (one flag
@@ -70,15 +79,27 @@ class CinepakFrame {
   CinepakFrame(uint16_t width, uint16_t height) : width_(width), height_(height) {}
 
   // A strip of bottom/4 block rows of right/4 block columns, below the previous one.
-  CinepakFrame& strip(uint16_t bottom, uint16_t right, bool keyStrip = true);
+  CinepakFrame& strip(uint16_t bottom, uint16_t right, bool keyStrip = true) {
+    return add({uint8_t(keyStrip ? 0x10 : 0x11), bottom, right, {}, {}, {}, {}});
+  }
   CinepakFrame& fullCodebook(CinepakBook book, std::vector<CinepakEntry> entries,
-                             std::vector<uint8_t> tail = {});
+                             std::vector<uint8_t> tail = {}) {
+    return add({uint8_t(0x20 + uint8_t(book)), 0, 0, std::move(entries), {}, {}, std::move(tail)});
+  }
   // A 32-bit flag word per 32 indices up to the last one updated.
   CinepakFrame& selectiveCodebook(CinepakBook book,
                                   std::vector<std::pair<int, CinepakEntry>> updates,
-                                  std::vector<uint8_t> tail = {});
-  CinepakFrame& intraVectors(std::vector<CinepakBlock> blocks);  // no kSkip blocks
-  CinepakFrame& v1Vectors(const std::vector<uint8_t>& indices);
+                                  std::vector<uint8_t> tail = {}) {
+    return add({uint8_t(0x21 + uint8_t(book)), 0, 0, {}, std::move(updates), {}, std::move(tail)});
+  }
+  CinepakFrame& intraVectors(std::vector<CinepakBlock> blocks) {  // no kSkip blocks
+    return add({0x30, 0, 0, {}, {}, std::move(blocks), {}});
+  }
+  CinepakFrame& v1Vectors(const std::vector<uint8_t>& indices) {
+    std::vector<CinepakBlock> blocks;
+    for (uint8_t i : indices) blocks.push_back(v1Block(i));
+    return add({0x32, 0, 0, {}, {}, std::move(blocks), {}});
+  }
   CinepakFrame& raw(std::vector<uint8_t> bytes) { return add({0, 0, 0, {}, {}, {}, bytes}); }
   // Overrides the 24-bit frame length in bytes 1-3 (default: the encoded size).
   CinepakFrame& frameLength(uint32_t length) { return frameLength_ = length, *this; }
