@@ -12,7 +12,17 @@ constexpr int kBlue = 0;
 constexpr int kGreen = 1;
 constexpr int kRed = 2;
 
-constexpr int32_t kCubeBase = 10;
+constexpr uint32_t kCubeBase = 10;
+
+// The 8-bit palette index of a 0x..RRGGBB pixel: each component's level
+// floor(3C/128), 0..5, in the 6x6x6 cube above the reserved entries. Blue and
+// red are scaled at once: each product fits in 10 bits, well clear of the
+// other component 16 bits up.
+inline uint32_t cubeIndex(uint32_t p) {
+  const uint32_t rb = (p & 0x00FF00FFu) * 3u;
+  const uint32_t g = (((p >> 8) & 0xFFu) * 3u) >> 7;
+  return kCubeBase + 36u * ((rb >> 23) & 7u) + 6u * g + ((rb >> 7) & 7u);
+}
 
 // Index of the lowest and highest set bit; the mask must not be 0.
 int lowestBit(uint32_t mask) {
@@ -60,16 +70,7 @@ void convert8(const Rows& r) {
   const uint32_t* src = r.source;
   uint8_t* dst = r.dest;
   for (int32_t y = 0; y < r.height; ++y) {
-    for (int32_t x = 0; x < r.width; ++x) {
-      const uint32_t p = src[x];
-      // floor(3C/128) for blue and red at once: each product fits in 10 bits,
-      // well clear of the other component 16 bits up.
-      const uint32_t rb = (p & 0x00FF00FFu) * 3u;
-      const uint32_t g = (((p >> 8) & 0xFFu) * 3u) >> 7;
-      const uint32_t b = (rb >> 7) & 7u;
-      const uint32_t red = (rb >> 23) & 7u;
-      dst[x] = static_cast<uint8_t>(kCubeBase + 36u * red + 6u * g + b);
-    }
+    for (int32_t x = 0; x < r.width; ++x) dst[x] = static_cast<uint8_t>(cubeIndex(src[x]));
     src += r.sourceStride;
     dst += r.pitch;
   }
@@ -177,10 +178,8 @@ void Check555or565(DisplayPixelFormat& format, const PixelMasks& masks) {
 }
 
 uint8_t colourCubeIndex(uint8_t red, uint8_t green, uint8_t blue) {
-  const int r = (3 * red) >> 7;
-  const int g = (3 * green) >> 7;
-  const int b = (3 * blue) >> 7;
-  return static_cast<uint8_t>(kCubeBase + 36 * r + 6 * g + b);
+  return static_cast<uint8_t>(
+      cubeIndex((uint32_t{red} << 16) | (uint32_t{green} << 8) | uint32_t{blue}));
 }
 
 void convertFrame(const DisplayPixelFormat& format, const uint32_t* frame, int32_t frameWidth,

@@ -260,7 +260,7 @@ TEST_F(Tick, NothingIsTakenPastTheEndOrWithoutAMovie) {
 }
 
 // Play, pause, resume, steps over sound, the end, replay from the end, play
-// from the start, replay while playing; then close.
+// from the start, replay while playing, Pcm off; then close.
 TEST_F(Tick, TransportStatesAndControlsThroughAWholeMovie) {
   const char* const playing = "Play...|enabled|100|running|play";
   const char* const paused = "Pause.|enabled|111|paused|stop";
@@ -300,6 +300,12 @@ TEST_F(Tick, TransportStatesAndControlsThroughAWholeMovie) {
   EXPECT_EQ(rig.cursor, 0u);  // from the start of the sound
   replayMovie(player);
   EXPECT_EQ(transport(), playing);
+  // Pcm off silences at once, and through the restart that follows.
+  togglePcmOff(player);
+  EXPECT_EQ(rig.log.substr(rig.log.size() - 14), "volume -10000\n");
+  replayMovie(player);
+  playbackTick(player);
+  EXPECT_EQ(rig.last["volume"] + rig.last["check 40021"], "-100001");
   // Close: nothing left to play or resume, and nothing remembered.
   const size_t closing = rig.log.size();
   closeMovie(player);
@@ -310,22 +316,6 @@ TEST_F(Tick, TransportStatesAndControlsThroughAWholeMovie) {
   playbackTick(player);
   resumePlayback(player);
   EXPECT_EQ(rig.log.size(), closed);
-}
-
-// Pcm off silences at once, also while paused, and through restarts.
-TEST_F(Tick, PcmOffSilencesAtOnceAndThroughRestarts) {
-  open(pacedMovie());
-  playbackTick(player);
-  pausePlayback(player);
-  togglePcmOff(player);
-  EXPECT_EQ(rig.log.substr(rig.log.size() - 14), "volume -10000\n");
-  EXPECT_EQ(rig.last["check 40021"] + rig.last["sound"], "1stop");
-  resumePlayback(player);
-  replayMovie(player);
-  playbackTick(player);
-  EXPECT_EQ(rig.last["volume"], "-10000");
-  togglePcmOff(player);
-  EXPECT_EQ(rig.last["volume"] + rig.last["check 40021"], "00");
 }
 
 // Once a movie is open, playing it allocates nothing: every tick and every

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,47 +13,37 @@
 namespace zentrov::test {
 namespace {
 
-constexpr uint32_t kMmx = 1u << 23;
-constexpr uint32_t kThreeDNow = 1u << 31;
-
+// Each case: has CPUID; the largest leaf, leaf 1's EDX, the largest extended
+// leaf and 0x80000001's EDX as answered; MMX, 3DNow!, and how many of the
+// leaves 0, 1, 0x80000000, 0x80000001 were asked, in that order.
 TEST(AboutInfoTest, FeaturesFollowTheCpuidAnswersAndAskOnlyWhatTheyNeed) {
-  const CpuidRegisters noMmx{0, 0, 0, ~kMmx}, mmx{0, 0, 0, kMmx};
+  constexpr uint32_t kMmx = 1u << 23, kThreeDNow = 1u << 31;
+  const uint32_t leaves[] = {0, 1, 0x80000000, 0x80000001};
   const struct {
     bool hasCpuid;
-    std::map<uint32_t, CpuidRegisters> leaves;  // others answer zeros
+    uint32_t answers[4];
     bool mmx, threeDNow;
-    std::vector<uint32_t> asked;
+    size_t asked;
   } cases[] = {
-      {false, {{0, {5}}, {1, mmx}}, false, false, {}},
-      {true, {{0, {0}}, {1, mmx}}, false, false, {0}},  // no leaf 1
-      {true,
-       {{0, {1}}, {1, noMmx}, {0x80000000, {0x80000001}}, {0x80000001, {0, 0, 0, kThreeDNow}}},
-       false,
-       false,
-       {0, 1}},
-      {true, {{0, {1}}, {1, mmx}, {0x80000000, {0x80000000}}}, true, false, {0, 1, 0x80000000}},
-      {true,
-       {{0, {2}}, {1, mmx}, {0x80000000, {0x80000008}}, {0x80000001, {0, 0, 0, ~kThreeDNow}}},
-       true,
-       false,
-       {0, 1, 0x80000000, 0x80000001}},
-      {true,
-       {{0, {1}}, {1, mmx}, {0x80000000, {0x80000001}}, {0x80000001, {0, 0, 0, kThreeDNow}}},
-       true,
-       true,
-       {0, 1, 0x80000000, 0x80000001}},
+      {false, {5, kMmx, 0x80000001, kThreeDNow}, false, false, 0},
+      {true, {0, kMmx, 0x80000001, kThreeDNow}, false, false, 1},  // no leaf 1
+      {true, {1, ~kMmx, 0x80000001, kThreeDNow}, false, false, 2},
+      {true, {1, kMmx, 0x80000000, kThreeDNow}, true, false, 3},
+      {true, {2, kMmx, 0x80000008, ~kThreeDNow}, true, false, 4},
+      {true, {1, kMmx, 0x80000001, kThreeDNow}, true, true, 4},
   };
-  for (size_t i = 0; i < std::size(cases); ++i) {
-    const auto& c = cases[i];
+  for (const auto& c : cases) {
     std::vector<uint32_t> asked;
     const ProcessorFeatures features = processorFeatures(c.hasCpuid, [&](uint32_t leaf) {
       asked.push_back(leaf);
-      const auto found = c.leaves.find(leaf);
-      return found == c.leaves.end() ? CpuidRegisters{} : found->second;
+      const size_t i = size_t(std::find(leaves, leaves + 4, leaf) - leaves);
+      return i == 4  ? CpuidRegisters{}
+             : i % 2 ? CpuidRegisters{0, 0, 0, c.answers[i]}
+                     : CpuidRegisters{c.answers[i]};
     });
-    EXPECT_EQ(features.mmxSupported, c.mmx) << i;
-    EXPECT_EQ(features.threeDNowSupported, c.threeDNow) << i;
-    EXPECT_EQ(asked, c.asked) << i;
+    EXPECT_EQ(features.mmxSupported, c.mmx) << &c - cases;
+    EXPECT_EQ(features.threeDNowSupported, c.threeDNow) << &c - cases;
+    EXPECT_EQ(asked, std::vector<uint32_t>(leaves, leaves + c.asked)) << &c - cases;
   }
 }
 

@@ -3,20 +3,15 @@
 // header, then one flat sequence of strip headers, codebook chunks and vector
 // chunks), and a plain model of the picture a correct decoder draws from them.
 //
-//   CinepakFrame frame(64, 64);                    // header width and height
-//   frame.strip(64, 64)                             // 16 block rows x 16 block columns
+//   CinepakFrame frame(64, 64);
+//   frame.strip(64, 64)                           // 16 block rows x 16 block columns
 //       .fullCodebook(CinepakBook::kV1, {greyEntry(16)})
-//       .v1Vectors(std::vector<uint8_t>(256, 0));   // every block from V1 entry 0
-//   std::vector<uint8_t> bytes = frame.encode();    // one video sample
-//
-//   CinepakModel model(64, 64);                    // a 64 x 64 pixel frame buffer
-//   model.apply(frame);                             // model.pixel(x, y): what the decoder shows
-//   CinepakCanvas canvas(64, 64 * 64);              // a real decoder and frame buffer
-//   canvas.decode(bytes);                           // canvas.at(x, y) == model.pixel(x, y)
+//       .v1Vectors(std::vector<uint8_t>(256, 0));  // every block from V1 entry 0
+//   CinepakModel model(64, 64);                    // model.apply(frame), model.pixels()
+//   CinepakCanvas canvas(64, 64 * 64);             // canvas.decode(frame.encode())
 //
 // Chunks are written in the order they are added and nothing is checked
 // against the strip, so malformed frames are easy to make (add raw bytes).
-// For a ready-made picture use patternCinepakFrame.
 
 #include <cstddef>
 #include <cstdint>
@@ -39,33 +34,41 @@ struct CinepakEntry {
   int8_t u = 0;
   int8_t v = 0;
 };
-CinepakEntry cinepakEntry(uint8_t y0, uint8_t y1, uint8_t y2, uint8_t y3, int8_t u = 0,
-                          int8_t v = 0);
-CinepakEntry greyEntry(uint8_t y);
+inline CinepakEntry cinepakEntry(uint8_t y0, uint8_t y1, uint8_t y2, uint8_t y3, int8_t u = 0,
+                                 int8_t v = 0) {
+  return CinepakEntry{{y0, y1, y2, y3}, u, v};
+}
+inline CinepakEntry greyEntry(uint8_t y) {
+  return cinepakEntry(y, y, y, y);
+}
 
 // Valued as the offset of the kind's chunk ids from the V4 ones.
 enum class CinepakBook : uint8_t { kV4 = 0, kV1 = 2 };
 
-// What one 4x4 block does: stay unchanged (inter chunks only), one V1 entry
-// doubled, or four V4 entries (top-left, top-right, bottom-left, bottom-right).
+// A 4x4 block: unchanged (inter chunks only), one V1 entry doubled, or four
+// V4 entries (top-left, top-right, bottom-left, bottom-right).
 enum class CinepakCode : uint8_t { kSkip, kV1, kV4 };
 struct CinepakBlock {
   CinepakCode code = CinepakCode::kSkip;
   uint8_t index[4] = {};
 };
-CinepakBlock v1Block(uint8_t index);
-CinepakBlock v4Block(uint8_t topLeft, uint8_t topRight, uint8_t bottomLeft, uint8_t bottomRight);
+inline CinepakBlock v1Block(uint8_t index) {
+  return CinepakBlock{CinepakCode::kV1, {index}};
+}
+inline CinepakBlock v4Block(uint8_t topLeft, uint8_t topRight, uint8_t bottomLeft,
+                            uint8_t bottomRight) {
+  return CinepakBlock{CinepakCode::kV4, {topLeft, topRight, bottomLeft, bottomRight}};
+}
 
-// One chunk by its id: 0x10 key strip, 0x11 inter strip; 0x20 full V4 and
-// 0x22 full V1 codebook; 0x21 and 0x23 their selective updates; 0x30 intra
-// vectors (every block V1 or V4, one flag bit each), 0x31 inter vectors (codes
-// 0 unchanged, 10 V1, 11 V4), 0x32 V1-only vectors (one index byte per block).
-// Id 0: `tail` written as it is.
+// One chunk by its id: 0x10 key strip, 0x11 inter strip; 0x20/0x22 full V4/V1
+// codebook, 0x21/0x23 their selective updates; 0x30 intra vectors (one flag
+// bit per block), 0x31 inter vectors (codes 0 unchanged, 10 V1, 11 V4), 0x32
+// V1-only vectors. Id 0: `tail` written as it is.
 struct CinepakChunk {
   uint8_t id = 0;
   uint16_t bottom = 0, right = 0;
   std::vector<CinepakEntry> entries;                  // full: from index 0
-  std::vector<std::pair<int, CinepakEntry>> updates;  // selective: indices ascending, 0..255
+  std::vector<std::pair<int, CinepakEntry>> updates;  // selective: indices ascending
   std::vector<CinepakBlock> blocks;                   // raster order over the latest strip
   std::vector<uint8_t> tail;  // bytes after the chunk's content, counted in its size
 };
@@ -75,33 +78,32 @@ class CinepakFrame {
   // `width` and `height` go into the frame header (the decoder does not read them).
   CinepakFrame(uint16_t width, uint16_t height) : width_(width), height_(height) {}
 
-  // A strip header with the given bottom and right edges (pixels): bottom/4
-  // block rows of right/4 block columns, drawn below the previous strip.
-  CinepakFrame& strip(uint16_t bottom, uint16_t right, bool keyStrip = true);
+  // A strip of bottom/4 block rows of right/4 block columns, below the previous one.
+  CinepakFrame& strip(uint16_t bottom, uint16_t right, bool keyStrip = true) {
+    return add({uint8_t(keyStrip ? 0x10 : 0x11), bottom, right, {}, {}, {}, {}});
+  }
   CinepakFrame& fullCodebook(CinepakBook book, std::vector<CinepakEntry> entries,
-                             std::vector<uint8_t> tail = {});
-  // Selective update: a 32-bit flag word per 32 indices up to the last one
-  // updated, each set bit followed by its entry.
+                             std::vector<uint8_t> tail = {}) {
+    return add({uint8_t(0x20 + uint8_t(book)), 0, 0, std::move(entries), {}, {}, std::move(tail)});
+  }
+  // A 32-bit flag word per 32 indices up to the last one updated.
   CinepakFrame& selectiveCodebook(CinepakBook book,
                                   std::vector<std::pair<int, CinepakEntry>> updates,
-                                  std::vector<uint8_t> tail = {});
-  // No kSkip blocks in an intra chunk.
-  CinepakFrame& intraVectors(std::vector<CinepakBlock> blocks);
-  CinepakFrame& interVectors(std::vector<CinepakBlock> blocks);
-  CinepakFrame& v1Vectors(const std::vector<uint8_t>& indices);
-  CinepakFrame& raw(std::vector<uint8_t> bytes) {
-    return add({0, 0, 0, {}, {}, {}, std::move(bytes)});
+                                  std::vector<uint8_t> tail = {}) {
+    return add({uint8_t(0x21 + uint8_t(book)), 0, 0, {}, std::move(updates), {}, std::move(tail)});
   }
+  CinepakFrame& intraVectors(std::vector<CinepakBlock> blocks) {  // no kSkip blocks
+    return add({0x30, 0, 0, {}, {}, std::move(blocks), {}});
+  }
+  CinepakFrame& v1Vectors(const std::vector<uint8_t>& indices) {
+    std::vector<CinepakBlock> blocks;
+    for (uint8_t i : indices) blocks.push_back(v1Block(i));
+    return add({0x32, 0, 0, {}, {}, std::move(blocks), {}});
+  }
+  CinepakFrame& raw(std::vector<uint8_t> bytes) { return add({0, 0, 0, {}, {}, {}, bytes}); }
   // Overrides the 24-bit frame length in bytes 1-3 (default: the encoded size).
-  CinepakFrame& frameLength(uint32_t length) {
-    frameLength_ = length;
-    return *this;
-  }
-
-  CinepakFrame& add(CinepakChunk chunk) {
-    chunks_.push_back(std::move(chunk));
-    return *this;
-  }
+  CinepakFrame& frameLength(uint32_t length) { return frameLength_ = length, *this; }
+  CinepakFrame& add(CinepakChunk chunk) { return chunks_.push_back(std::move(chunk)), *this; }
 
   std::vector<uint8_t> encode() const;
   const std::vector<CinepakChunk>& chunks() const { return chunks_; }
@@ -114,17 +116,16 @@ class CinepakFrame {
 };
 
 // A key frame whose every 4x4 block differs from its neighbours (V1 and V4
-// blocks from full codebooks in the first strip, strips of at most
-// `stripRows` rows); `seed` varies the picture.
-CinepakFrame patternCinepakFrame(uint16_t width, uint16_t height, uint32_t seed,
-                                 int stripRows = 64);
+// blocks from full codebooks in the first strip, strips of at most 64 rows);
+// `seed` varies the picture.
+CinepakFrame patternCinepakFrame(uint16_t width, uint16_t height, uint32_t seed);
 
-// Random well-formed frames for a buffer `width` pixels wide and `rows` tall:
-// one to four strips, usually as wide as the buffer, sometimes wider or
-// narrower, often reaching below it; full and selective codebooks (padded
-// with one or two bytes at times); vector chunks of every kind. Inter chunks
-// mix long runs of unchanged blocks with short runs of coded ones, so codes
-// straddle flag words and whole words are unchanged blocks.
+// Random well-formed frames `width` pixels wide: one to four strips of up to
+// 40 rows, usually as wide as `width`, sometimes wider or narrower; full and
+// selective codebooks, at times past index 255 or padded with one or two
+// bytes; vector chunks of every kind. Inter chunks mix long runs of unchanged
+// blocks with short runs of coded ones, so codes straddle flag words and
+// whole words are unchanged blocks.
 class RandomCinepakFrames {
  public:
   explicit RandomCinepakFrames(uint32_t seed) : rng_(seed) {}
@@ -141,10 +142,9 @@ class RandomCinepakFrames {
   std::mt19937 rng_;
 };
 
-// A decoder with a frame buffer of `pixels` pixels, rows `width` apart.
-// decode() copies the sample's first `length` bytes into an allocation of
-// exactly that size, so the address sanitizer sees any access past the
-// sample or the buffer.
+// A decoder with a frame buffer of `pixels` pixels, rows `rowPixels` apart.
+// decode() copies the sample's first `length` bytes so that a read past them
+// is seen: by the address sanitizer, or by the pixels it draws.
 struct CinepakCanvas {
   CinepakCanvas(int rowPixels, size_t pixels) : width(rowPixels), frame(pixels, kUntouched) {}
   int32_t decode(const std::vector<uint8_t>& sample, size_t length = SIZE_MAX);
@@ -162,15 +162,15 @@ struct CinepakCanvas {
 // from the first-strip bank and later strips from the later-strip bank, full
 // codebooks written to the current and the later-strip bank, strips stacked
 // below each other, pixels outside the buffer not drawn. Frames must be well
-// formed (no raw chunks; each vector chunk has one block per block of its strip).
-// Pixels never drawn are kUntouched.
+// formed (no raw chunks; one block per block of the strip). Pixels never
+// drawn are kUntouched.
 class CinepakModel {
  public:
   CinepakModel(int frameWidth, int frameRows);
 
   void apply(const CinepakFrame& frame);
-  uint32_t pixel(int x, int y) const { return pixels_[size_t(y) * size_t(width_) + size_t(x)]; }
   const std::vector<uint32_t>& pixels() const { return pixels_; }
+  int bottom() const { return bottom_; }  // the row below the last frame's last strip
 
   // One pixel of the decoded frame, 0x00RRGGBB.
   static uint32_t colour(uint8_t y, int8_t u, int8_t v);
@@ -178,10 +178,10 @@ class CinepakModel {
  private:
   int width_;
   int rows_;
+  int bottom_ = 0;
   std::vector<uint32_t> pixels_;
   // [kind][bank][index][pixel]: kind 0 V4, 1 V1; bank 0 first strip, 1 later strips.
   uint32_t books_[2][2][256][4] = {};
-  int bank_ = 0;
 };
 
 }  // namespace zentrov::test

@@ -1,0 +1,256 @@
+// Cinepak frames: worked examples that pin the format; random frames of every
+// shape against the plain model through each kernel set, whole and cut at
+// every length; frames that end early, hostile sizes and reads past a chunk.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <deque>
+#include <vector>
+
+#include "support/cinepak_encoder.h"
+
+namespace zentrov::test {
+namespace {
+
+using Kernels = CinepakDecoder::Kernels;
+
+uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) {
+  return (r << 16) | (g << 8) | b;
+}
+uint32_t grey(uint32_t y) {
+  return rgb(y, y, y);
+}
+
+std::vector<Kernels> availableKernels() {
+  std::vector<Kernels> kernels;
+  for (Kernels k : {Kernels::kPortable, Kernels::kSse2})
+    if (CinepakDecoder::kernelsAvailable(k)) kernels.push_back(k);
+#if defined(__x86_64__) || defined(_M_X64)
+  EXPECT_EQ(kernels.size(), 2u) << "x86-64 always has SSE2";
+#endif
+  return kernels;
+}
+
+constexpr uint8_t kWorkedFrame[] = {
+    0x00, 0x00, 0x00, 0x27,              // flags; frame length 39: the end mark
+    0x00, 0x04, 0x00, 0x04, 0x00, 0x01,  // width, height, strips: not read
+    0x00, 0x00,                          // the two extra bytes of FILM frames
+    0x10, 0x00, 0x00, 0x0C, 0x00, 0x00,  // strip header; top 0
+    0x00, 0x00, 0x00, 0x04, 0x00, 0x04,  // left 0, bottom 4, right 4: one block
+    0x22, 0x00, 0x00, 0x0A,              // full V1 codebook, 10 bytes
+    0x10, 0x20, 0x30, 0x40, 0x00, 0x00,  // entry 0: Y 16 32 48 64, U 0, V 0
+    0x32, 0x00, 0x00, 0x05, 0x00,        // V1-only vectors: block 0 from entry 0; ends at 39
+};
+
+TEST(Cinepak, WorkedFrameDrawsFourGreyQuadrants) {
+  const std::vector<uint8_t> frame(std::begin(kWorkedFrame), std::end(kWorkedFrame));
+  EXPECT_EQ(CinepakFrame(4, 4)
+                .strip(4, 4)
+                .fullCodebook(CinepakBook::kV1, {cinepakEntry(16, 32, 48, 64)})
+                .v1Vectors({0})
+                .encode(),
+            frame);
+  CinepakCanvas canvas(8, 8 * 8);
+  ASSERT_EQ(canvas.decode(frame), 0);
+  for (int y = 0; y < 8; ++y) {
+    for (int x = 0; x < 8; ++x) {
+      EXPECT_EQ(canvas.at(x, y),
+                x < 4 && y < 4 ? grey(16u * uint32_t(1 + (y / 2) * 2 + x / 2)) : kUntouched)
+          << x << y;
+    }
+  }
+}
+
+// The model's colours, which every decoded frame is held to.
+TEST(Cinepak, ColoursFollowTheIntegerWeights) {
+  struct Case {
+    uint8_t y;
+    int8_t u, v;
+    uint32_t expected;
+  };
+  const Case cases[] = {{128, 0, 0, grey(128)},
+                        {100, -1, 0, rgb(100, 100, 98)},
+                        {100, 0, -1, rgb(98, 100, 100)},
+                        {100, 1, 1, rgb(101, 98, 101)},
+                        {0, -128, 127, rgb(178, 0, 0)},
+                        {255, 127, -128, rgb(75, 255, 255)},
+                        {200, 50, -60, rgb(115, 225, 255)},
+                        {10, -128, -128, rgb(0, 145, 0)}};
+  for (const Case& c : cases)
+    EXPECT_EQ(CinepakModel::colour(c.y, c.u, c.v), c.expected) << int(c.y);
+}
+
+// Sequences of frames, so codebooks carry over, through each kernel set: each
+// sample alone (the checked rows near its end) and with spare bytes behind it
+// (unchecked rows throughout), into a buffer with part of a row more.
+TEST(Cinepak, RandomFramesMatchThePlainModel) {
+  RandomCinepakFrames random(20241206);
+  const std::vector<Kernels> kernels = availableKernels();
+  for (int sequence = 0; sequence < 60; ++sequence) {
+    const int width = random.chance(70) ? 4 * random.pick(1, 48) : random.pick(1, 190);
+    const int rows = random.pick(1, 100);
+    const size_t pixels = size_t(width * rows), extra = size_t(random.pick(0, width - 1));
+    std::deque<CinepakCanvas> canvases;  // a decoder does not move
+    for (Kernels k : kernels) {
+      for (int spare = 0; spare < 2; ++spare) {
+        canvases.emplace_back(width, pixels + extra);
+        ASSERT_TRUE(canvases.back().decoder.useKernels(k));
+      }
+    }
+    CinepakModel model(width, rows);
+    for (int f = 0; f < 8; ++f) {
+      const CinepakFrame frame = random.next(width, rows);
+      model.apply(frame);
+      std::vector<uint8_t> bytes = frame.encode(), padded = bytes;
+      padded.resize(bytes.size() + 128, 0xFF);
+      for (size_t d = 0; d < canvases.size(); ++d) {
+        ASSERT_EQ(canvases[d].decode(d % 2 ? padded : bytes), 0);
+        for (size_t i = 0; i < pixels + extra; ++i) {
+          ASSERT_EQ(canvases[d].at(i), i < pixels ? model.pixels()[i] : kUntouched)
+              << "kernels " << int(kernels[d / 2]) << (d % 2 ? " padded" : " exact") << " sequence "
+              << sequence << " frame " << f << " pixel " << i;
+        }
+        // The byte the model leaves out is the same from every decoder too.
+        ASSERT_EQ(canvases[d].frame, canvases[0].frame) << sequence << " " << f;
+      }
+    }
+  }
+}
+
+// Frames cut at every length, into a buffer that holds all their strips:
+// never complete, and what is drawn is what the whole frame draws. Random
+// frames, and two inter frames whose rows read the most a row can: rows of
+// 18 V4 blocks, whose codes take two flag words; and a V4 code starting in
+// the last bit of a word loaded just before it (after 16 V1 codes and 31
+// unchanged blocks), so its block needs three words' worth of bytes.
+TEST(Cinepak, EveryCutFrameIsIncompleteAndDrawsOnlyTruePixels) {
+  std::vector<CinepakEntry> entries;
+  for (int i = 0; i < 256; ++i)
+    entries.push_back(cinepakEntry(uint8_t(i), uint8_t(i * 7), uint8_t(i * 13), uint8_t(~i)));
+  auto inter = [&](uint16_t width, uint16_t rows, std::vector<CinepakBlock> blocks) {
+    return CinepakFrame(width, rows)
+        .strip(rows, width, false)
+        .fullCodebook(CinepakBook::kV4, entries)
+        .fullCodebook(CinepakBook::kV1, std::vector<CinepakEntry>(entries.rbegin(), entries.rend()))
+        .add({0x31, 0, 0, {}, {}, std::move(blocks), {}});
+  };
+  std::vector<CinepakBlock> dense, late(16, v1Block(5));
+  for (int n = 0; n < 36; ++n)
+    dense.push_back(v4Block(uint8_t(n), uint8_t(n + 1), uint8_t(3 * n), 9));
+  late.resize(47);
+  late.push_back(v4Block(1, 2, 3, 4));
+  std::vector<std::pair<int, CinepakFrame>> frames = {{72, inter(72, 8, dense)},
+                                                      {192, inter(192, 4, late)}};
+  RandomCinepakFrames random(77);
+  for (int n = 0; n < 12; ++n) {
+    const int width = random.pick(1, 100);
+    frames.emplace_back(width, random.next(width, 160));
+  }
+  for (const auto& [width, frame] : frames) {
+    CinepakModel model(width, 320);
+    model.apply(frame);
+    const std::vector<uint8_t> bytes = frame.encode();
+    const size_t pixels = size_t(width * std::max(model.bottom(), 1));
+    for (Kernels k : availableKernels()) {
+      for (size_t length = 0; length < bytes.size(); ++length) {
+        CinepakCanvas canvas(width, pixels);
+        ASSERT_TRUE(canvas.decoder.useKernels(k));
+        ASSERT_EQ(canvas.decode(bytes, length), 1) << width << " cut at " << length;
+        const uint32_t *got = canvas.frame.data(), *want = model.pixels().data();
+        size_t i = 0;  // plain pointers: this loop runs a few hundred million times
+        while (i < pixels && (got[i] == kUntouched || (got[i] & 0xFFFFFFu) == want[i])) ++i;
+        ASSERT_EQ(i, pixels) << width << " cut at " << length;
+      }
+    }
+  }
+}
+
+// Two one-block strips with chunks between them. Unrecognised ids (the
+// luminance-only codebooks 0x24-0x27, ids whose second byte carries size
+// bits as in frames over 64 KiB) and sizes below 4, which would move the
+// cursor back, end the frame early. Without them the first strip ends at
+// byte 45, the second at 62, and an unknown id follows: the end mark, the
+// frame length's low 16 bits, decides where the frame is complete.
+TEST(Cinepak, FramesEndAtUnknownChunksSmallSizesOrTheEndMark) {
+  struct Case {
+    std::vector<uint8_t> between;
+    uint32_t length;
+    int32_t result;
+    bool secondStrip;
+  };
+  std::vector<Case> cases = {
+      {{}, 45, 0, false}, {{}, 44, 0, false},           {{}, 46, 0, true},
+      {{}, 63, 1, true},  {{}, 0x10000 + 45, 0, false}, {{}, 0xFF0000 + 62, 0, true}};
+  const uint8_t ids[][2] = {{0x24, 0}, {0x25, 0}, {0x26, 0}, {0x27, 0}, {0x00, 0},   {0x33, 0},
+                            {0xFF, 0}, {0x10, 1}, {0x20, 1}, {0x31, 2}, {0x32, 0x80}};
+  for (const auto& id : ids) cases.push_back({{id[0], id[1], 0x00, 0x05, 0x00}, 0xFFFF, 1, false});
+  for (int id : {0x20, 0x21, 0x22, 0x23, 0x30, 0x31, 0x32})
+    for (uint8_t size = 0; size < 4; ++size)
+      cases.push_back({{uint8_t(id), 0, 0, size}, 0xFFFF, 1, false});
+  for (const Case& c : cases) {
+    CinepakFrame frame(4, 8);
+    frame.strip(4, 4)
+        .fullCodebook(CinepakBook::kV1, {greyEntry(1), greyEntry(2)})
+        .v1Vectors({0})
+        .raw(c.between)
+        .strip(4, 4)
+        .v1Vectors({1})
+        .raw({0xFF, 0x00});
+    CinepakCanvas canvas(4, 4 * 8);
+    const std::string name = std::to_string(c.length) + " " +
+                             (c.between.empty() ? "" : std::to_string(c.between[0])) + " " +
+                             (c.between.empty() ? "" : std::to_string(c.between[3]));
+    EXPECT_EQ(canvas.decode(frame.frameLength(c.length).encode()), c.result) << name;
+    EXPECT_EQ(canvas.at(0, 0), grey(1)) << name;
+    EXPECT_EQ(canvas.at(3, 7), c.secondStrip ? grey(2) : kUntouched) << name;
+  }
+}
+
+TEST(Cinepak, ArgumentsThatCannotHoldAFrame) {
+  const std::vector<uint8_t> bytes = patternCinepakFrame(8, 8, 1).encode();
+  std::vector<uint32_t> frame(64, kUntouched);
+  CinepakDecoder decoder;
+  EXPECT_EQ(decoder.decodeFrame(nullptr, bytes.size(), frame.data(), 64, 8), 1);
+  EXPECT_EQ(decoder.decodeFrame(bytes.data(), bytes.size(), nullptr, 64, 8), 1);
+  EXPECT_EQ(decoder.decodeFrame(bytes.data(), bytes.size(), frame.data(), 64, 0), 1);
+  EXPECT_EQ(decoder.decodeFrame(bytes.data(), bytes.size(), frame.data(), 64, -8), 1);
+  // A buffer smaller than one row: the frame decodes, nothing is drawn.
+  CinepakCanvas canvas(8, 7);
+  EXPECT_EQ(canvas.decode(bytes), 0);
+  EXPECT_EQ(std::count(canvas.frame.begin(), canvas.frame.end(), kUntouched), 7);
+}
+
+// Inside the sample, chunks read on past their end: a full codebook takes its
+// cut last entry whole, a vector chunk its blocks' indices, a selective
+// update a flag word while more than two of its bytes are left. The next
+// chunk is still read from the end.
+TEST(Cinepak, ChunksReadPastTheirEndWithinTheSample) {
+  std::vector<CinepakEntry> entries;
+  for (int i = 0; i < 0x33; ++i) entries.push_back(greyEntry(uint8_t(i)));
+  CinepakFrame frame(4, 16);
+  frame.strip(4, 4)
+      .fullCodebook(CinepakBook::kV1, entries)
+      .raw({0x32, 0x00, 0x00, 0x04})        // no room for the block's index...
+      .raw({0x32, 0x00, 0x00, 0x05, 0x07})  // ...which is this chunk's first byte
+      .strip(4, 4)
+      // Entry 0 ends three bytes into the next chunk "32 00 00": Y 80 80 80 50.
+      .fullCodebook(CinepakBook::kV1, {}, {0x50, 0x50, 0x50})
+      .v1Vectors({0})
+      .strip(4, 4)
+      // Three bytes after entry 0: a flag word "80 00 00 | 32" for index 32,
+      // whose entry follows: "00 00 05 20 07 00", U 7.
+      .selectiveCodebook(CinepakBook::kV1, {{0, greyEntry(60)}}, {0x80, 0x00, 0x00})
+      .v1Vectors({32})
+      .raw({0x07, 0x00});
+  CinepakCanvas canvas(4, 4 * 16);
+  ASSERT_EQ(canvas.decode(frame.frameLength(uint32_t(frame.encode().size() - 2)).encode()), 0);
+  EXPECT_EQ(canvas.at(0, 0), grey(0x32));
+  EXPECT_EQ(canvas.at(0, 4), grey(0x07));
+  EXPECT_EQ(canvas.at(0, 8), grey(0x50));
+  EXPECT_EQ(canvas.at(3, 11), grey(0x32));
+  EXPECT_EQ(canvas.at(0, 12), CinepakModel::colour(0x00, 0x07, 0x00));
+}
+
+}  // namespace
+}  // namespace zentrov::test
