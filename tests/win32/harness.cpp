@@ -1,6 +1,5 @@
 #include "harness.h"
 
-#include <commctrl.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -69,6 +68,12 @@ zentrov::test::FilmSpec soundedMovie(int frames, double secondsApart, uint16_t w
   return spec;
 }
 
+std::string soundedMovie(const std::string& name, int frames, double secondsApart, uint16_t width,
+                         uint16_t height) {
+  return writeMovie(name,
+                    zentrov::test::buildFilm(soundedMovie(frames, secondsApart, width, height)));
+}
+
 std::string writeMovie(const std::string& name, const std::vector<uint8_t>& film) {
   char folder[MAX_PATH] = {};
   GetTempPathA(MAX_PATH, folder);
@@ -103,8 +108,6 @@ void PlayerRun::script(std::wstring dialogCaption, std::function<void(HWND)> scr
 }
 
 void PlayerRun::answerModals() {
-  if (answering) return;
-  answering = true;
   if (ran && IsWindow(dialog) && GetTickCount() - ranAt > 5000) {
     leftOpen = true;
     EndDialog(dialog, -2);
@@ -126,7 +129,6 @@ void PlayerRun::answerModals() {
       PostMessageW(window, WM_COMMAND, IDOK, 0);
     }
   }
-  answering = false;
 }
 
 bool PlayerRun::runUntil(const std::function<bool()>& done, int timeoutMs) {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
 #include <ddraw.h>
 
 #include <functional>
@@ -18,9 +19,12 @@ namespace zentrov::win32::test {
 
 // `frames` pattern pictures `secondsApart` apart, each after the sound that
 // lasts until a quarter second past it: 16-bit stereo at 44,100 Hz, and the
-// time base at that rate. writeMovie puts a FILM file into the temporary folder.
+// time base at that rate. writeMovie puts a FILM file into the temporary
+// folder and returns its path; the other soundedMovie writes one too.
 zentrov::test::FilmSpec soundedMovie(int frames, double secondsApart, uint16_t width = 64,
                                      uint16_t height = 48);
+std::string soundedMovie(const std::string& name, int frames = 3, double secondsApart = 0.1,
+                         uint16_t width = 64, uint16_t height = 48);
 std::string writeMovie(const std::string& name, const std::vector<uint8_t>& film);
 
 // The player on `commandLine` with no stored settings. Its window logs into
@@ -46,7 +50,7 @@ struct PlayerRun {
   SIZE clientSize() const;
 
   WindowsPlayer host{GetModuleHandleW(nullptr)};
-  bool started = false, quit = false, ran = false, leftOpen = false, answering = false;
+  bool started = false, quit = false, ran = false, leftOpen = false;
   int exitCode = -1;
   std::wstring log, boxes, caption;
   std::function<void(HWND)> dialogScript;

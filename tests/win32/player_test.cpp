@@ -22,12 +22,8 @@ using zentrov::test::buildFilm;
 constexpr int kWidth = 320, kHeight = 224;
 constexpr double kBytesPerSecond = 176400.0;  // 44,100 Hz, 16-bit stereo
 
-std::string movie(const std::string& name, int frames, double apart) {
-  return test::writeMovie(name, buildFilm(test::soundedMovie(frames, apart, kWidth, kHeight)));
-}
-
 TEST(WindowsPlayer, WindowLoopFrameZoomFullScreenAndTeardown) {
-  const std::string path = movie("window.cpk", 4, 0.25);
+  const std::string path = test::soundedMovie("window.cpk", 4, 0.25, kWidth, kHeight);
   PlayerRun run(path);
   ASSERT_TRUE(run.started);
   HWND window = run.host.window();
