@@ -3,9 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <chrono>
-#include <cstring>
 #include <sstream>
 
 #include "harness.h"
@@ -202,6 +199,16 @@ TEST(WindowsPlayer, TraceOptionShowsEachStartUpStepInOrder) {
   while (steps >> step) expected += L"DRELLIX Debug: " + step + L"; ";
   EXPECT_EQ(run.boxes, expected);
   EXPECT_EQ(run.title(), L"Zentrov");
+
+  // Exclusive access without full screen is refused; the set-up ends there.
+  VideoOutput& video = run.host.video();
+  video.releaseSurfaces();
+  run.boxes.clear();
+  StepReporter reporter(run.host.player());
+  EXPECT_EQ(video.setupDirectDraw(run.host.window(), DDSCL_EXCLUSIVE, reporter), 1u);
+  EXPECT_EQ(run.boxes,
+            L"DRELLIX Debug: SetupDirectDraw; DRELLIX Error: DD:SetCooperativeLevel\n00000001; ");
+  EXPECT_EQ(test::liveSurfaces(video.directDraw), 0);
 }
 
 // Run by the test script in an environment without a sound server.
