@@ -37,16 +37,14 @@ sleep 2
 import -window "$window" "$work/window.png"
 # The picture stands where the first frame fits best; the closest frame to it.
 at=$(rmse -subimage-search "$work/window.png" "${frames[0]}" | sed -n 's/.*@ *//p')
-[ -n "$at" ] || fail "the picture was not found in the window"
+[[ $at =~ ^[0-9]+,[0-9]+$ ]] || fail "the picture was not found in the window"
 convert "$work/window.png" -crop "$(identify -format '%wx%h' "${frames[0]}")+${at/,/+}" +repage \
   "$work/picture.png"
-best=1 best_frame=
-for frame in "${frames[@]}"; do
-  d=$(rmse "$work/picture.png" "$frame" | sed -n 's/.*(\([0-9.e-]*\)).*/\1/p')
-  awk -v d="$d" -v b="$best" 'BEGIN { exit !(d < b) }' && best=$d best_frame=$frame
-done
+read -r best best_frame < <(for frame in "${frames[@]}"; do
+  echo "$(rmse "$work/picture.png" "$frame" | sed -n 's/.*(\([0-9.e-]*\)).*/\1/p') $frame"
+done | sort -g | head -n 1)
 echo "black box: the window shows $(basename "$best_frame") at $at (RMSE $best)"
-awk -v d="$best" 'BEGIN { exit !(d < 0.02) }' || fail "no decoded picture matches the window"
+awk -v d="$best" 'BEGIN { exit !(d != "" && d < 0.02) }' || fail "no decoded picture matches the window"
 [ "$best_frame" != "${frames[0]}" ] || fail "the picture did not move on from the first frame"
 sleep 3
 press_and_end "$window" alt+F4 "$player" "zentrov.exe, closed,"
