@@ -1,7 +1,6 @@
 // The real Windows player in-process under Wine on movies made here, its loop
 // turned by the test, its boxes and dialogs answered: what the host adds.
 
-#include <cpuid.h>
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
@@ -69,6 +68,13 @@ std::string soundedMovie(const std::string& name, int frames = 3, double seconds
   return writeMovie(name, buildFilm(soundedMovie(frames, secondsApart, width, height)));
 }
 
+// The text of `window`, or of its control `id`.
+std::wstring windowText(HWND window, int id = 0) {
+  wchar_t text[300] = {};
+  GetWindowTextW(id ? GetDlgItem(window, id) : window, text, 300);
+  return text;
+}
+
 // The player on `commandLine` with no stored settings. Its window logs into
 // `log` each menu opening ("menu "), command ("40014 ") and WM_APP ("|" and
 // status part 2, after sleeping wParam ms). Its modal windows are answered
@@ -123,11 +129,6 @@ struct PlayerRun {
   std::wstring status(int part) const {
     wchar_t text[256] = {};
     SendMessageW(host.bars().statusBar(), SB_GETTEXTW, WPARAM(part), LPARAM(text));
-    return text;
-  }
-  std::wstring title() const {
-    wchar_t text[300] = {};
-    GetWindowTextW(host.window(), text, 300);
     return text;
   }
   SIZE clientSize() const {
@@ -220,93 +221,14 @@ int liveSurfaces(IDirectDraw* directDraw) {
   return count;
 }
 
-std::wstring controlText(HWND dialog, int id) {
-  wchar_t text[256] = {};
-  GetDlgItemTextW(dialog, id, text, 256);
-  return text;
-}
-
 void click(HWND dialog, int id) {  // as the mouse does
   SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
 }
 
-TEST(WindowsPlayer, WindowLoopFrameZoomFullScreenAndTeardown) {
-  const std::string path = soundedMovie("window.cpk", 4, 0.25, kWidth, kHeight);
-  PlayerRun run(path);
-  ASSERT_TRUE(run.started);
-  HWND window = run.host.window();
-  wchar_t className[64] = {};
-  GetClassNameW(window, className, 64);
-  EXPECT_EQ(className + (L" " + run.title()), L"ZentrovClass window.cpk - Zentrov");
-
-  // Waiting messages are all handled before the next tick: the picture
-  // stands through them while the sound plays on.
-  ASSERT_TRUE(run.runUntil([&] { return !run.status(kStatusPosition).empty(); }));
-  std::wstring shown;
-  for (int i = 0; i < 8; ++i) shown += L"|" + run.status(kStatusPosition);
-  run.log.clear();
-  for (int i = 0; i < 8; ++i) PostMessageW(window, WM_APP, 60, 0);
-  run.runUntil([&] { return std::count(run.log.begin(), run.log.end(), L'|') == 8; });
-  EXPECT_EQ(run.log, shown);
-
-  // The paused frame in the back surface, not left blank, and on the clipboard.
-  run.command(kCmdPlayPause);
-  const uint32_t* frame = run.host.player().buffers.decodedFrame.get();
-  VideoOutput& video = run.host.video();
-  IDirectDrawSurface* back = video.backSurface[video.backIndex];
-  DDSURFACEDESC locked{};
-  locked.dwSize = sizeof locked;
-  ASSERT_EQ(back->Lock(nullptr, &locked, DDLOCK_WAIT | DDLOCK_READONLY, nullptr), DD_OK);
-  std::vector<uint8_t> expected(size_t(locked.lPitch) * locked.dwHeight, 0);
-  convertFrame(video.pixelFormat, frame, kWidth, kHeight, expected.data(), locked.lPitch,
-               kSurfaceWidth, kSurfaceHeight);
-  EXPECT_TRUE(
-      std::equal(expected.begin(), expected.end(), static_cast<const uint8_t*>(locked.lpSurface)));
-  EXPECT_LT(size_t(std::count(expected.begin(), expected.end(), 0)), expected.size());
-  back->Unlock(nullptr);
-
-  run.command(kCmdCopyFrame);
-  const std::vector<uint8_t> dib = buildFrameDib(frame, kWidth, kHeight);
-  ASSERT_TRUE(OpenClipboard(nullptr));
-  EXPECT_EQ(EnumClipboardFormats(0), UINT(CF_DIB));  // as put, not made from another
-  HANDLE block = GetClipboardData(CF_DIB);
-  const auto* copied = static_cast<const uint8_t*>(GlobalLock(block));
-  EXPECT_TRUE(copied && GlobalSize(block) >= dib.size() &&
-              std::equal(dib.begin(), dib.end(), copied));
-  GlobalUnlock(block);
-  CloseClipboard();
-
-  const ShellState& shell = run.host.player().shell;
-  for (int scale : {2, 1, 2}) {
-    run.command(scale == 2 ? kCmdZoom2 : kCmdZoom1);
-    run.runFor(50);
-    EXPECT_EQ(run.clientSize().cx, scale * kWidth);
-    EXPECT_EQ(run.clientSize().cy, scale * kHeight + shell.toolbarHeight + shell.statusBarHeight);
-    EXPECT_EQ(run.host.layout().displayHeight, scale * kHeight);
-  }
-  for (int round = 0; round < 2; ++round) {
-    run.command(kCmdFullScreen);
-    run.runFor(100);
-    EXPECT_EQ(GetMenu(window), nullptr);
-    EXPECT_EQ(run.host.layout().displayWidth, GetSystemMetrics(SM_CXSCREEN));
-    EXPECT_EQ(run.host.layout().displayHeight, GetSystemMetrics(SM_CYSCREEN));
-    EXPECT_EQ(liveSurfaces(video.directDraw), 3);
-    SendMessageW(window, WM_LBUTTONDOWN, 0, 0);
-    run.runFor(100);
-    EXPECT_EQ(GetMenu(window), run.host.menu());
-    EXPECT_EQ(run.clientSize().cx, kWidth);  // back at x1
-    EXPECT_EQ(liveSurfaces(video.directDraw), 3);
-  }
-
-  // What opening stored is gone; only the teardown can write it again.
-  RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
-  EXPECT_EQ(run.close(), 0);
-  EXPECT_EQ(stored(kSettingsKey + std::string("\\MRU0")), "path:1:260=" + path + " ");
-  EXPECT_EQ(run.host.soundDevice(), nullptr);
-  EXPECT_EQ(video.directDraw, nullptr);
-}
-
-TEST(WindowsPlayer, SoundBufferPacesEachFrameThenTheMovieEndsOrLoops) {
+// Played to its end, then looped: each picture when the sound reaches it.
+// The looped movie then through the loop, pause, back surface, clipboard,
+// zoom, full screen and teardown.
+TEST(WindowsPlayer, SoundPacesEachFrameThenTheWindowPausesZoomsAndTearsDown) {
   const FilmSpec spec = soundedMovie(5, 0.2, kWidth, kHeight);
   std::vector<std::pair<std::wstring, double>> frames;  // status part 2, seconds of sound
   for (size_t i = 0; i < spec.samples.size(); ++i)
@@ -314,7 +236,8 @@ TEST(WindowsPlayer, SoundBufferPacesEachFrameThenTheMovieEndsOrLoops) {
       frames.emplace_back(std::to_wstring(i), (spec.samples[i].info1 & 0x7FFFFFFF) / double(kRate));
   for (bool loop : {false, true}) {
     SCOPED_TRACE(loop);
-    PlayerRun run(writeMovie(loop ? "paced_loop.cpk" : "paced.cpk", buildFilm(spec)));
+    const std::string path = writeMovie(loop ? "looped.cpk" : "paced.cpk", buildFilm(spec));
+    PlayerRun run(path);
     ASSERT_TRUE(run.started);
     SoundDevice* device = run.host.soundDevice();
     WAVEFORMATEX format{};
@@ -361,11 +284,24 @@ TEST(WindowsPlayer, SoundBufferPacesEachFrameThenTheMovieEndsOrLoops) {
     EXPECT_TRUE(rate > 0.85 * kBytesPerSecond && rate < 1.15 * kBytesPerSecond) << rate;
     EXPECT_EQ(run.status(kStatusState), loop ? L"Play..." : L"End.");
     if (!loop) continue;
+    HWND window = run.host.window();
+    wchar_t className[64] = {};
+    GetClassNameW(window, className, 64);
+    EXPECT_EQ(className + (L" " + windowText(window)), L"ZentrovClass looped.cpk - Zentrov");
+
+    // Waiting messages are all handled before the next tick: the picture
+    // stands through them while the sound plays on.
+    std::wstring shown;
+    for (int i = 0; i < 8; ++i) shown += L"|" + run.status(kStatusPosition);
+    run.log.clear();
+    for (int i = 0; i < 8; ++i) PostMessageW(window, WM_APP, 60, 0);
+    run.runUntil([&] { return std::count(run.log.begin(), run.log.end(), L'|') == 8; });
+    EXPECT_EQ(run.log, shown);
+
     run.command(kCmdPlayPause);
     const uint32_t paused = ring.playCursor();
     run.runFor(300);
     EXPECT_EQ(ring.playCursor(), paused);
-
     // A write past the ring's end goes on at its start.
     const uint8_t data[12] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
     ASSERT_TRUE(ring.write(kRingBytes - 6, data, sizeof data));
@@ -375,6 +311,60 @@ TEST(WindowsPlayer, SoundBufferPacesEachFrameThenTheMovieEndsOrLoops) {
     EXPECT_TRUE(endBytes == 6 && beginBytes == 6 && !std::memcmp(end, data, 6) &&
                 !std::memcmp(begin, data + 6, 6));
     device->soundBuffer->Unlock(end, endBytes, begin, beginBytes);
+
+    // The paused frame in the back surface, not left blank, and on the clipboard.
+    const uint32_t* frame = run.host.player().buffers.decodedFrame.get();
+    VideoOutput& video = run.host.video();
+    IDirectDrawSurface* back = video.backSurface[video.backIndex];
+    DDSURFACEDESC locked{};
+    locked.dwSize = sizeof locked;
+    ASSERT_EQ(back->Lock(nullptr, &locked, DDLOCK_WAIT | DDLOCK_READONLY, nullptr), DD_OK);
+    std::vector<uint8_t> expected(size_t(locked.lPitch) * locked.dwHeight, 0);
+    convertFrame(video.pixelFormat, frame, kWidth, kHeight, expected.data(), locked.lPitch,
+                 kSurfaceWidth, kSurfaceHeight);
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(),
+                           static_cast<const uint8_t*>(locked.lpSurface)));
+    EXPECT_LT(size_t(std::count(expected.begin(), expected.end(), 0)), expected.size());
+    back->Unlock(nullptr);
+    run.command(kCmdCopyFrame);
+    const std::vector<uint8_t> dib = buildFrameDib(frame, kWidth, kHeight);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EXPECT_EQ(EnumClipboardFormats(0), UINT(CF_DIB));  // as put, not made from another
+    HANDLE block = GetClipboardData(CF_DIB);
+    const auto* copied = static_cast<const uint8_t*>(GlobalLock(block));
+    EXPECT_TRUE(copied && GlobalSize(block) >= dib.size() &&
+                std::equal(dib.begin(), dib.end(), copied));
+    GlobalUnlock(block);
+    CloseClipboard();
+
+    const ShellState& shell = run.host.player().shell;
+    for (int scale : {2, 1, 2}) {
+      run.command(scale == 2 ? kCmdZoom2 : kCmdZoom1);
+      run.runFor(50);
+      EXPECT_EQ(run.clientSize().cx, scale * kWidth);
+      EXPECT_EQ(run.clientSize().cy, scale * kHeight + shell.toolbarHeight + shell.statusBarHeight);
+      EXPECT_EQ(run.host.layout().displayHeight, scale * kHeight);
+    }
+    for (int round = 0; round < 2; ++round) {
+      run.command(kCmdFullScreen);
+      run.runFor(100);
+      EXPECT_EQ(GetMenu(window), nullptr);
+      EXPECT_EQ(run.host.layout().displayWidth, GetSystemMetrics(SM_CXSCREEN));
+      EXPECT_EQ(run.host.layout().displayHeight, GetSystemMetrics(SM_CYSCREEN));
+      EXPECT_EQ(liveSurfaces(video.directDraw), 3);
+      SendMessageW(window, WM_LBUTTONDOWN, 0, 0);
+      run.runFor(100);
+      EXPECT_EQ(GetMenu(window), run.host.menu());
+      EXPECT_EQ(run.clientSize().cx, kWidth);  // back at x1
+      EXPECT_EQ(liveSurfaces(video.directDraw), 3);
+    }
+
+    // What opening stored is gone; only the teardown can write it again.
+    RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
+    EXPECT_EQ(run.close(), 0);
+    EXPECT_EQ(stored(kSettingsKey + std::string("\\MRU0")), "path:1:260=" + path + " ");
+    EXPECT_EQ(run.host.soundDevice(), nullptr);
+    EXPECT_EQ(video.directDraw, nullptr);
   }
 }
 
@@ -391,7 +381,7 @@ TEST(WindowsPlayer, TraceOptionShowsEachStartUpStepInOrderAndAFailedStepEndsTheS
   std::wstring step, expected;
   while (steps >> step) expected += L"DRELLIX Debug: " + step + L"; ";
   EXPECT_EQ(run.boxes, expected);
-  EXPECT_EQ(run.title(), L"Zentrov");
+  EXPECT_EQ(windowText(run.host.window()), L"Zentrov");
 
   // Exclusive access without full screen is refused.
   VideoOutput& video = run.host.video();
@@ -489,7 +479,7 @@ TEST(MainWindow, ShellAndSettingsFollowTheMovieAndTheViewCommands) {
     EXPECT_EQ(run.clientSize().cy,
               shell.toolbarHeight + shell.statusBarHeight + run.host.layout().displayHeight);
   }
-  EXPECT_EQ(run.title(), L"walk.cpk - Zentrov");
+  EXPECT_EQ(windowText(run.host.window()), L"walk.cpk - Zentrov");
   // Five parts; the state part has no borders, the others are sunken.
   HWND status = run.host.bars().statusBar();
   int edges[5] = {}, w = run.clientSize().cx;
@@ -553,7 +543,7 @@ TEST(MainWindow, DroppedFilesAndTheRecentFileMenu) {
   for (int i = 0; i <= 10; ++i) {
     files.push_back(soundedMovie("recent" + std::to_string(i) + ".cpk", 1));
     run.drop({files.back(), spare});
-    EXPECT_EQ(run.title(), L"recent" + std::to_wstring(i) + L".cpk - Zentrov");
+    EXPECT_EQ(windowText(run.host.window()), L"recent" + std::to_wstring(i) + L".cpk - Zentrov");
   }
   std::string upper = files[5], expected, shown;
   CharUpperA(upper.data());
@@ -606,14 +596,12 @@ TEST(Dialogs, AboutPropertyAndSearchHeaderInThePlayer) {
   ASSERT_TRUE(run.started);
 
   // About: the version and the features, which clicks do not change.
-  unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
-  const bool mmx = __get_cpuid(1, &eax, &ebx, &ecx, &edx) && (edx & bit_MMX);
-  const bool threeDNow =
-      mmx && __get_cpuid(0x80000001, &eax, &ebx, &ecx, &edx) && (edx & bit_3DNOW);
-  const std::wstring checks = L" " + std::to_wstring(mmx) + std::to_wstring(threeDNow);
+  const std::wstring checks =
+      L" " + std::to_wstring(IsProcessorFeaturePresent(PF_MMX_INSTRUCTIONS_AVAILABLE)) +
+      std::to_wstring(IsProcessorFeaturePresent(PF_3DNOW_INSTRUCTIONS_AVAILABLE));
   std::wstring seen;
   run.script(L"About Zentrov", [&](HWND dialog) {
-    seen = controlText(dialog, IDC_ABOUT_VERSION);
+    seen = windowText(dialog, IDC_ABOUT_VERSION);
     for (int round = 0; round < 2; ++round) {
       seen += L" " + std::to_wstring(IsDlgButtonChecked(dialog, IDC_ABOUT_MMX)) +
               std::to_wstring(IsDlgButtonChecked(dialog, IDC_ABOUT_3DNOW));
@@ -633,7 +621,7 @@ TEST(Dialogs, AboutPropertyAndSearchHeaderInThePlayer) {
     for (int id : {IDC_PROPERTY_FRAME_SIZE, IDC_PROPERTY_TOTAL_FRAME, IDC_PROPERTY_FRAME_RATE_BASE,
                    IDC_PROPERTY_AUDIO_CH, IDC_PROPERTY_PCM_BIT, IDC_PROPERTY_PCM_FREQUENCY,
                    IDC_PROPERTY_PCM_FORMAT})
-      values += L" " + controlText(dialog, id);
+      values += L" " + windowText(dialog, id);
     EXPECT_EQ(values, L" 64x48 8191 44100 2ch 16bit 44100Hz PCM");
     HWND list = GetDlgItem(dialog, IDC_PROPERTY_LIST);
     std::wstring looks;
@@ -645,7 +633,7 @@ TEST(Dialogs, AboutPropertyAndSearchHeaderInThePlayer) {
       GetWindowRect(list, &listBox);
       looks +=
           (i % 2 ? box.bottom > listBox.bottom : box.bottom == listBox.top) ? L"fits " : L"no ";
-      looks += controlText(dialog, IDC_PROPERTY_MORE) + L" " +
+      looks += windowText(dialog, IDC_PROPERTY_MORE) + L" " +
                std::to_wstring(Header_GetItemCount(ListView_GetHeader(list))) + L" " +
                std::to_wstring(ListView_GetItemCount(list)) + L" " +
                std::to_wstring(ListView_GetNextItem(list, -1, LVNI_SELECTED)) + L"; ";
@@ -680,7 +668,7 @@ TEST(Dialogs, AboutPropertyAndSearchHeaderInThePlayer) {
   for (const auto& choice : choices) {
     run.script(L"Search header", [&](HWND dialog) {
       HWND list = GetDlgItem(dialog, IDC_SEARCH_LIST);
-      EXPECT_EQ(controlText(dialog, IDCANCEL) + L" " +
+      EXPECT_EQ(windowText(dialog, IDCANCEL) + L" " +
                     std::to_wstring(SendMessageW(list, LB_GETCOUNT, 0, 0)) + L" " +
                     std::to_wstring(SendMessageW(list, LB_GETCURSEL, 0, 0)),
                 L"ｷｬﾝｾﾙ " + std::wstring(choice.lines) + L" " + choice.selected);
@@ -699,7 +687,7 @@ TEST(Dialogs, AboutPropertyAndSearchHeaderInThePlayer) {
     });
     run.command(kCmdSearchHeader);
     EXPECT_TRUE(run.ran && !run.leftOpen);
-    EXPECT_EQ(run.title(), choice.title);
+    EXPECT_EQ(windowText(run.host.window()), choice.title);
     if (choice.ending) continue;
     // The second movie, its samples counted from its own header on.
     const std::wstring frame = std::to_wstring(second.samples.size() - 1);
