@@ -111,13 +111,12 @@ struct PlayerRun {
   void command(int id) { SendMessageW(host.window(), WM_COMMAND, WPARAM(id), 0); }
   // As the shell drops them: a DROPFILES block, the names, an empty one.
   void drop(const std::vector<std::string>& files) {
-    size_t bytes = sizeof(DROPFILES) + 1;
-    for (const std::string& file : files) bytes += file.size() + 1;
-    HGLOBAL block = GlobalAlloc(GHND, bytes);
+    std::string names;
+    for (const std::string& file : files) names += file + '\0';
+    HGLOBAL block = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() + 1);
     auto* header = static_cast<DROPFILES*>(GlobalLock(block));
     header->pFiles = sizeof(DROPFILES);
-    char* name = reinterpret_cast<char*>(header + 1);
-    for (const std::string& file : files) name = std::strcpy(name, file.c_str()) + file.size() + 1;
+    std::memcpy(header + 1, names.data(), names.size());
     GlobalUnlock(block);
     SendMessageW(host.window(), WM_DROPFILES, WPARAM(block), 0);
   }
@@ -439,11 +438,8 @@ TEST(MainWindow, ShellAndSettingsFollowTheMovieAndTheViewCommands) {
   const std::string path = soundedMovie("walk.cpk", 3, 0.1, kWidth, kHeight);
   PlayerRun run("");
   ASSERT_TRUE(run.started);
-  const struct {
-    int command;  // 1: drop, 2: play to the end
-    const wchar_t* shell;
-    uint32_t tlStBar;  // 0: none stored yet
-  } steps[] = {
+  // The command (1: drop, 2: play to the end), the shell, TlStBar (0: none stored yet).
+  const std::tuple<int, const wchar_t*, uint32_t> steps[] = {
       {0, L"GGGG - - - e - |320x240|---- button rows 0 tips named w16", 0},
       {1, L"EEEG e e - e - Play...|320x224|---- button rows 0 tips named w16", 9},
       {2, L"DEEG e -p - e - End.|320x224|---- button rows 0 tips named w16", 9},
@@ -459,17 +455,17 @@ TEST(MainWindow, ShellAndSettingsFollowTheMovieAndTheViewCommands) {
   const ShellState& shell = run.host.player().shell;
   char exe[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, exe, MAX_PATH);
-  for (const auto& s : steps) {
-    if (s.command == 1) run.drop({path, soundedMovie("other.cpk"), soundedMovie("third.cpk")});
-    if (s.command == 2) run.runUntil([&] { return run.status(kStatusState) == L"End."; });
-    if (s.command > 2) run.command(s.command);
+  for (const auto& [command, looks, tlStBar] : steps) {
+    if (command == 1) run.drop({path, soundedMovie("other.cpk"), soundedMovie("third.cpk")});
+    if (command == 2) run.runUntil([&] { return run.status(kStatusState) == L"End."; });
+    if (command > 2) run.command(command);
     run.runFor(20);
-    EXPECT_EQ(shellState(run), s.shell) << s.command;
+    EXPECT_EQ(shellState(run), looks) << command;
     std::string settings = "Path:1:260=" + std::string(exe) + " ";
-    if (s.tlStBar) settings += "TlStBar:4:4=" + std::to_string(s.tlStBar) + " ";
-    for (int i = 0; s.tlStBar && i < 10; ++i)
+    if (tlStBar) settings += "TlStBar:4:4=" + std::to_string(tlStBar) + " ";
+    for (int i = 0; tlStBar && i < 10; ++i)
       settings += "MRU" + std::to_string(i) + "/path:1:260=" + (i == 0 ? path : "") + " ";
-    EXPECT_EQ(stored(kSettingsKey), settings) << s.command;
+    EXPECT_EQ(stored(kSettingsKey), settings) << command;
     // The picture keeps its height between the bars, measured as they stand.
     RECT bar{};
     GetWindowRect(run.host.bars().toolbar(), &bar);
@@ -497,12 +493,8 @@ TEST(MainWindow, AcceleratorsFollowTheMenuInTheWindowOnly) {
   PlayerRun run("");
   ASSERT_TRUE(run.started);
   enum When { kWindow, kFullScreen, kPlaying };
-  const struct {
-    When when;
-    BYTE modifier;
-    WPARAM key;
-    const wchar_t* reached;  // and status part 1 afterwards
-  } presses[] = {
+  // Where, the keys, what the window got and status part 1 afterwards.
+  const std::tuple<When, BYTE, WPARAM, const wchar_t*> presses[] = {
       {kWindow, VK_CONTROL, 'P', L"menu |"},
       {kWindow, VK_MENU, VK_RETURN, L"menu |"},
       {kWindow, VK_CONTROL, 'X', L"|"},
@@ -511,24 +503,23 @@ TEST(MainWindow, AcceleratorsFollowTheMenuInTheWindowOnly) {
       {kFullScreen, VK_CONTROL, 'P', L"40014 |Pause."},
   };
   HWND window = run.host.window();
-  for (const auto& p : presses) {
-    if (p.when == kFullScreen && GetMenu(window)) run.command(kCmdFullScreen);
-    if (p.when != kFullScreen && !GetMenu(window)) SendMessageW(window, WM_LBUTTONDOWN, 0, 0);
-    if (p.when == kPlaying) run.drop({soundedMovie("keys.cpk", 8)});
-    // The modifier in the thread's key state, the key queued for the loop
-    // to translate, then a mark.
+  for (const auto& [when, modifier, key, reached] : presses) {
+    if (when == kFullScreen && GetMenu(window)) run.command(kCmdFullScreen);
+    if (when != kFullScreen && !GetMenu(window)) SendMessageW(window, WM_LBUTTONDOWN, 0, 0);
+    if (when == kPlaying) run.drop({soundedMovie("keys.cpk", 8)});
+    // The modifier alone in the thread's key state, the key queued for the
+    // loop to translate, then a mark.
     BYTE keys[256] = {};
-    GetKeyboardState(keys);
-    keys[p.modifier] = 0x80;
+    keys[modifier] = 0x80;
     SetKeyboardState(keys);
     run.log.clear();
-    const bool alt = p.modifier == VK_MENU;
-    PostMessageW(window, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, p.key, alt ? 0x20000001 : 1);
+    const bool alt = modifier == VK_MENU;
+    PostMessageW(window, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key, alt ? 0x20000001 : 1);
     PostMessageW(window, WM_APP, 0, 0);
     run.runUntil([&] { return run.log.find(L'|') != std::wstring::npos; });
-    keys[p.modifier] = 0;
+    keys[modifier] = 0;
     SetKeyboardState(keys);
-    EXPECT_EQ(run.log.substr(0, run.log.find(L'|') + 1) + run.status(1), p.reached) << p.when;
+    EXPECT_EQ(run.log.substr(0, run.log.find(L'|') + 1) + run.status(1), reached) << when;
   }
 }
 
