@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# zentrov.exe seen from outside, in the environment of scripts/win_env.sh
-# (started; WIN_ENV_CAPTURE records the sound): two seconds into MOVIE its
-# window shows one of the pictures zentrov-cli decodes, later than the first;
-# the sound server hears the movie's 440 Hz tone; Alt+F4 ends it with exit
-# code 0. Without a sound server it shows its error box, then exits with 0.
+# zentrov.exe from outside, in the started scripts/win_env.sh (WIN_ENV_CAPTURE
+# records the sound): two seconds into MOVIE its window shows a picture that
+# zentrov-cli decodes, later than the first; the movie's 440 Hz tone is heard;
+# Alt+F4 ends it with exit code 0, as does Return on its box without sound.
 # Usage: black_box_test.sh ZENTROV_EXE ZENTROV_CLI MOVIE WORK_DIR
 set -euo pipefail
 exe=$1 cli=$2 movie=$3 work=$4
@@ -16,8 +15,7 @@ find_window() {
   done
   return 1
 }
-# Presses `key` in `window` once it takes the focus, then waits for `pid` to
-# end by itself with exit code 0.
+# Presses `key` in `window` once focused; `pid` must then end with exit code 0.
 press_and_end() {
   for _ in $(seq 20); do xdotool windowfocus "$1" 2>/dev/null && break || sleep 0.1; done
   xdotool key "$2"
@@ -49,10 +47,9 @@ awk -v d="$best" 'BEGIN { exit !(d != "" && d < 0.02) }' || fail "no decoded pic
 sleep 3
 press_and_end "$window" alt+F4 "$player" "zentrov.exe, closed,"
 
-tail -c +"$((heard_from + 1))" "$WIN_ENV_CAPTURE" >"$work/heard.raw"
-python3 - "$work/heard.raw" <<'EOF'
+python3 - "$WIN_ENV_CAPTURE" "$heard_from" <<'EOF'
 import array, statistics, sys
-left = array.array('h', open(sys.argv[1], 'rb').read())[0::2]
+left = array.array('h', open(sys.argv[1], 'rb').read()[int(sys.argv[2]):])[0::2]
 loud = [i for i in range(0, len(left) - 441, 441) if max(map(abs, left[i:i + 441])) > 1000]
 ups = [i for i in range(1, len(left)) if left[i - 1] < 0 <= left[i]]
 periods = [b - a for a, b in zip(ups, ups[1:]) if b - a > 20]
