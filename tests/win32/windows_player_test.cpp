@@ -1,290 +1,659 @@
-// The whole Windows player, started in-process on small movies: its window,
-// surfaces, sound, pacing, start-up boxes and teardown.
+// The real Windows player in-process under Wine on movies made here, its loop
+// turned by the test, its boxes and dialogs answered: what the host adds.
 
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
-#include <string>
-#include <vector>
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <regex>
 
 #include "playback/command_ids.h"
-#include "player_run.h"
+#include "playback/movie_open.h"
+#include "resource_ids.h"
+#include "support/cinepak_encoder.h"
+#include "support/film_writer.h"
+#include "video/frame_dib.h"
 #include "video/pixel_convert.h"
-#include "win32_test_support.h"
+#include "win32/about_dialog.h"
+#include "win32/win_text.h"
+#include "win32/windows_player.h"
 
 namespace zentrov::win32 {
 namespace {
 
-using test::BoxCatcher;
-using test::PlayerRun;
+using namespace zentrov::test;  // the movie writer and encoder
 
-// A window this wide holds its menu bar on one line.
-constexpr int kWidth = 320;
-constexpr int kHeight = 224;
-constexpr double kBytesPerSecond = 176400.0;  // 44,100 Hz, 16-bit stereo
+constexpr uint32_t kRate = 44100;
+constexpr double kBytesPerSecond = kRate * 4.0;  // 16-bit stereo
+constexpr int kWidth = 320, kHeight = 224;       // a window this wide has a one-line menu bar
+constexpr char kSettingsKey[] = "Software\\NUVAND\\Zentrov";
 
-std::string movie(const std::string& name, int frames = 4) {
-  return test::writeMovie(name, test::tonedMovie(frames, 0.25, kWidth, kHeight));
-}
-
-void command(PlayerRun& run, int id) {
-  SendMessageW(run.host.window(), WM_COMMAND, static_cast<WPARAM>(id), 0);
-}
-
-TEST(WindowsPlayer, WindowTakesTheMovieNameAndItsSizeAtEachZoom) {
-  PlayerRun run(movie("zoom.cpk"));
-  ASSERT_TRUE(run.started);
-  wchar_t className[64] = {};
-  GetClassNameW(run.host.window(), className, 64);
-  EXPECT_STREQ(className, L"ZentrovClass");
-  EXPECT_EQ(run.title(), L"zoom.cpk - Zentrov");
-
-  const ShellState& shell = run.host.player().shell;
-  EXPECT_GT(shell.toolbarHeight, 0);
-  EXPECT_GT(shell.statusBarHeight, 0);
-  const int32_t bars = shell.toolbarHeight + shell.statusBarHeight;
-  for (int scale : {1, 2, 1, 2, 1}) {
-    command(run, scale == 2 ? kCmdZoom2 : kCmdZoom1);
-    run.runFor(50);
-    const SIZE client = run.clientSize();
-    EXPECT_EQ(client.cx, scale * kWidth);
-    EXPECT_EQ(client.cy, scale * kHeight + bars);
-    EXPECT_EQ(run.host.layout().displayHeight, scale * kHeight);
+// `frames` pattern pictures `secondsApart` apart, each after the sound that
+// lasts until a quarter second past it; the time base is the sound's rate.
+FilmSpec soundedMovie(int frames, double secondsApart, uint16_t width = 64, uint16_t height = 48) {
+  FilmSpec spec{width, height, 2, 16, 0, kRate << 16, int32_t(kRate), 1, false, {}};  // PCM
+  uint32_t written = 0;  // sound frames
+  for (uint32_t k = 0; k < uint32_t(frames); ++k) {
+    const auto stamp = uint32_t(k * secondsApart * kRate);
+    for (uint32_t count; written < stamp + kRate / 4; written += count) {
+      count = std::min(stamp + kRate / 4 - written, kRate / 8);
+      spec.samples.push_back(audioSample(std::vector<uint8_t>(count * 4)));
+    }
+    spec.samples.push_back(videoSample(patternCinepakFrame(width, height, k + 1).encode(), stamp));
   }
+  return spec;
 }
 
-TEST(WindowsPlayer, FullScreenAndBackTwiceKeepsOnePrimaryAndTwoBackSurfaces) {
-  PlayerRun run(movie("fullscreen.cpk"));
-  ASSERT_TRUE(run.started);
-  command(run, kCmdZoom2);
-  for (int round = 0; round < 2; ++round) {
-    SCOPED_TRACE(round);
-    command(run, kCmdFullScreen);
-    run.runFor(100);
-    EXPECT_EQ(GetMenu(run.host.window()), nullptr);
-    // The picture fills the screen.
-    EXPECT_EQ(run.host.layout().displayWidth, GetSystemMetrics(SM_CXSCREEN));
-    EXPECT_EQ(run.host.layout().displayHeight, GetSystemMetrics(SM_CYSCREEN));
-    EXPECT_EQ(test::liveSurfaces(run.host.video().directDraw), 3);
+std::string writeMovie(const std::string& name, const std::vector<uint8_t>& film) {  // in %TEMP%
+  char folder[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, folder);
+  std::ofstream(folder + name, std::ios::binary)
+      .write(reinterpret_cast<const char*>(film.data()), std::streamsize(film.size()));
+  return folder + name;
+}
 
-    SendMessageW(run.host.window(), WM_LBUTTONDOWN, 0, 0);
-    run.runFor(100);
-    EXPECT_EQ(GetMenu(run.host.window()), run.host.menu());
-    EXPECT_EQ(run.clientSize().cx, kWidth);  // back to normal size
-    EXPECT_EQ(test::liveSurfaces(run.host.video().directDraw), 3);
+std::string soundedMovie(const std::string& name, int frames = 3) {  // 0.1 s apart
+  return writeMovie(name, buildFilm(soundedMovie(frames, 0.1)));
+}
+
+std::wstring windowText(HWND window, int id = 0) {  // or of its control `id`
+  wchar_t text[300] = {};
+  GetWindowTextW(id ? GetDlgItem(window, id) : window, text, 300);
+  return text;
+}
+
+// The player on `commandLine` with no stored settings. Its window logs each
+// menu opening ("menu "), command ("40014 ") and WM_APP ("|" and status part
+// 2, after sleeping wParam ms). A timer their loops run answers its modal
+// windows: the dialog captioned as `script` says gets the script once (and
+// -2, `leftOpen` set, if open 5 s on); other boxes go to `boxes` and close.
+struct PlayerRun {
+  explicit PlayerRun(const std::string& commandLine) {
+    active = this;
+    timer = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, onTimer);
+    RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
+    started = host.start(commandLine.c_str());
+    if (started)
+      playerProc = WNDPROC(SetWindowLongPtrW(host.window(), GWLP_WNDPROC, LONG_PTR(&logMessages)));
   }
-}
-
-TEST(WindowsPlayer, SoundClockRunsInRealTimeWhilePlayingAndStandsWhilePaused) {
-  PlayerRun run(movie("clock.cpk", 8));
-  ASSERT_TRUE(run.started);
-  DirectSoundRing& ring = run.host.soundRing();
-  run.runFor(200);
-  const uint32_t start = ring.playCursor();
-  LARGE_INTEGER frequency, t0, t1;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&t0);
-  run.runFor(800);
-  const uint32_t end = ring.playCursor();
-  QueryPerformanceCounter(&t1);
-  const double seconds = double(t1.QuadPart - t0.QuadPart) / double(frequency.QuadPart);
-  const double rate = ((end - start) & kRingMask) / seconds;
-  EXPECT_GT(rate, 0.85 * kBytesPerSecond);
-  EXPECT_LT(rate, 1.15 * kBytesPerSecond);
-
-  command(run, kCmdPlayPause);
-  EXPECT_EQ(run.statusText(1), L"Pause.");
-  const uint32_t paused = ring.playCursor();
-  run.runFor(300);
-  EXPECT_EQ(ring.playCursor(), paused);
-}
-
-TEST(WindowsPlayer, BackSurfaceHoldsTheDecodedFrameInTheDisplayFormat) {
-  PlayerRun run(movie("surface.cpk"));
-  ASSERT_TRUE(run.started);
-  ASSERT_TRUE(run.runUntil([&] { return !run.statusText(2).empty(); }));
-  command(run, kCmdPlayPause);
-
-  VideoOutput& video = run.host.video();
-  IDirectDrawSurface* back = video.backSurface[video.backIndex];
-  DDSURFACEDESC locked{};
-  locked.dwSize = sizeof locked;
-  ASSERT_EQ(back->Lock(nullptr, &locked, DDLOCK_WAIT | DDLOCK_READONLY, nullptr), DD_OK);
-  const auto* bytes = static_cast<const uint8_t*>(locked.lpSurface);
-  const std::vector<uint8_t> shown(bytes, bytes + size_t(locked.lPitch) * locked.dwHeight);
-  back->Unlock(nullptr);
-
-  std::vector<uint8_t> expected(shown.size(), 0);
-  convertFrame(video.pixelFormat, run.host.player().buffers.decodedFrame.get(), kWidth, kHeight,
-               expected.data(), locked.lPitch, kSurfaceWidth, kSurfaceHeight);
-  EXPECT_TRUE(shown == expected);
-  EXPECT_NE(std::count(shown.begin(), shown.end(), 0), static_cast<long>(shown.size()));
-}
-
-TEST(WindowsPlayer, PresentStretchesTheFrameIntoThePictureBelowTheToolbar) {
-  PlayerRun run("");
-  ASSERT_TRUE(run.started);
-  // Four quadrants of different colours.
-  constexpr int32_t kW = 64, kH = 48;
-  const uint32_t colours[4] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00};
-  std::vector<uint32_t> frame(kW * kH);
-  for (int32_t y = 0; y < kH; ++y)
-    for (int32_t x = 0; x < kW; ++x) frame[y * kW + x] = colours[(y >= kH / 2) * 2 + (x >= kW / 2)];
-  VideoOutput& video = run.host.video();
-  ASSERT_TRUE(video.convertToNextBackSurface(frame.data(), kW, kH));
-
-  HWND window = run.host.window();
-  HDC dc = GetDC(window);
-  RECT client{0, 0, 320, 240};
-  FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  WindowLayout layout;
-  layout.frameWidth = kW;
-  layout.frameHeight = kH;
-  layout.displayWidth = 2 * kW;
-  layout.displayHeight = 2 * kH;
-  layout.toolbarHeight = 30;
-  video.presentFrame(window, layout);
-  const auto rgb = [](uint32_t c) { return RGB(c >> 16, (c >> 8) & 0xFF, c & 0xFF); };
-  const int top = 30, right = 2 * kW - 5, bottom = top + 2 * kH - 5;
-  EXPECT_EQ(GetPixel(dc, 5, top - 2), RGB(255, 255, 255));
-  EXPECT_EQ(GetPixel(dc, 5, top + 5), rgb(colours[0]));
-  EXPECT_EQ(GetPixel(dc, right, top + 5), rgb(colours[1]));
-  EXPECT_EQ(GetPixel(dc, 5, bottom), rgb(colours[2]));
-  EXPECT_EQ(GetPixel(dc, right, bottom), rgb(colours[3]));
-  EXPECT_EQ(GetPixel(dc, right + 10, top + 5), RGB(255, 255, 255));
-  ReleaseDC(window, dc);
-}
-
-TEST(WindowsPlayer, EachFrameShowsWhenTheSoundReachesItsStampThenTheMovieEndsOrLoops) {
-  const test::FilmSpec spec = test::tonedMovie(5, 0.2, kWidth, kHeight);
-  struct Frame {
-    std::wstring index;  // as status part 2 shows it
-    double due;          // seconds of sound
-  };
-  std::vector<Frame> frames;
-  for (size_t i = 0; i < spec.samples.size(); ++i) {
-    if (spec.samples[i].info1 != 0xFFFFFFFFu)
-      frames.push_back({std::to_wstring(i), (spec.samples[i].info1 & 0x7FFFFFFF) / 44100.0});
+  ~PlayerRun() {
+    if (started && !quit) close();
+    KillTimer(nullptr, timer);
+    active = nullptr;
   }
+  bool runUntil(const std::function<bool()>& done, int timeoutMs = 5000) {  // true if it held
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!quit && std::chrono::steady_clock::now() < end && !done()) quit = !host.turn(exitCode);
+    return done();
+  }
+  void runFor(int ms) {
+    runUntil([] { return false; }, ms);
+  }
+  int close() {  // the exit code
+    if (IsWindow(host.window())) DestroyWindow(host.window());
+    runUntil([this] { return quit; });
+    return exitCode;
+  }
+  void command(int id) { SendMessageW(host.window(), WM_COMMAND, WPARAM(id), 0); }
+  // As the shell drops them: a DROPFILES block, the names, an empty one.
+  void drop(const std::vector<std::string>& files) {
+    std::string names;
+    for (const std::string& file : files) names += file + '\0';
+    HGLOBAL block = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() + 1);
+    auto* header = static_cast<DROPFILES*>(GlobalLock(block));
+    header->pFiles = sizeof(DROPFILES);
+    std::memcpy(header + 1, names.data(), names.size());
+    GlobalUnlock(block);
+    SendMessageW(host.window(), WM_DROPFILES, WPARAM(block), 0);
+  }
+  void script(std::wstring dialogCaption, std::function<void(HWND)> dialogScript) {
+    caption = std::move(dialogCaption);
+    script_ = std::move(dialogScript);
+    ran = leftOpen = false;
+  }
+  std::wstring status(int part) const {
+    wchar_t text[256] = {};
+    SendMessageW(host.bars().statusBar(), SB_GETTEXTW, WPARAM(part), LPARAM(text));
+    return text;
+  }
+  SIZE clientSize() const {
+    RECT client{};
+    GetClientRect(host.window(), &client);
+    return SIZE{client.right, client.bottom};
+  }
+
+  WindowsPlayer host{GetModuleHandleW(nullptr)};
+  bool started = false, quit = false, ran = false, leftOpen = false;
+  int exitCode = -1;
+  std::wstring log, boxes;
+
+ private:
+  static inline PlayerRun* active = nullptr;
+  static LRESULT CALLBACK logMessages(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    PlayerRun& run = *active;
+    if (message == WM_INITMENU) run.log += L"menu ";
+    if (message == WM_COMMAND) run.log += std::to_wstring(LOWORD(wParam)) + L" ";
+    if (message == WM_APP) {
+      Sleep(DWORD(wParam));
+      run.log += L"|" + run.status(kStatusPosition);
+    }
+    return CallWindowProcW(run.playerProc, window, message, wParam, lParam);
+  }
+  static void CALLBACK onTimer(HWND, UINT, UINT_PTR, DWORD) {
+    if (active) active->answerModals();
+  }
+  void answerModals() {
+    if (ran && IsWindow(dialog) && GetTickCount() - ranAt > 5000) {
+      leftOpen = true;
+      EndDialog(dialog, -2);
+    }
+    // A mark that goes with the window, unlike its handle, which comes back.
+    HWND window = GetActiveWindow();
+    wchar_t name[16] = {}, title[256] = {}, text[512] = {};
+    GetClassNameW(window, name, 16);
+    if (!IsWindowVisible(window) || wcscmp(name, L"#32770") || GetPropW(window, L"seen")) return;
+    SetPropW(window, L"seen", window);
+    GetWindowTextW(window, title, 256);
+    if (!ran && script_ && caption == title) {
+      ran = true;
+      dialog = window;
+      ranAt = GetTickCount();
+      script_(window);
+    } else {
+      GetDlgItemTextW(window, 0xFFFF, text, 512);  // a message box's text
+      boxes += std::wstring(title) + L": " + text + L"; ";
+      PostMessageW(window, WM_COMMAND, IDOK, 0);
+    }
+  }
+
+  std::wstring caption;
+  std::function<void(HWND)> script_;
+  HWND dialog = nullptr;
+  DWORD ranAt = 0;
+  UINT_PTR timer = 0;
+  WNDPROC playerProc = nullptr;
+};
+
+// The user's key `path` read back: "name:type:length=value " for each value
+// (a DWORD's number, a string's text), then each subkey's after "subkey/".
+std::string stored(const std::string& path, const std::string& prefix = "") {
+  std::string out;
+  HKEY key = nullptr;
+  char name[64], data[400];
+  DWORD length = 64, type, bytes = sizeof data;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key)) return out;
+  for (DWORD i = 0; !RegEnumValueA(key, i++, name, &length, nullptr, &type, LPBYTE(data), &bytes);
+       length = 64, bytes = sizeof data)
+    out += prefix + name + ":" + std::to_string(type) + ":" + std::to_string(bytes) + "=" +
+           (type == REG_DWORD ? std::to_string(*reinterpret_cast<DWORD*>(data)) : data) + " ";
+  for (DWORD i = 0; length = 64, !RegEnumKeyExA(key, i++, name, &length, 0, 0, 0, 0);)
+    out += stored(path + "\\" + name, name + std::string("/"));
+  RegCloseKey(key);
+  return out;
+}
+
+HRESULT WINAPI countSurface(IDirectDrawSurface* surface, DDSURFACEDESC*, void* count) {
+  ++*static_cast<int*>(count);
+  surface->Release();
+  return DDENUMRET_OK;
+}
+
+int liveSurfaces(IDirectDraw* directDraw) {
+  int count = 0;
+  directDraw->EnumSurfaces(DDENUMSURFACES_DOESEXIST | DDENUMSURFACES_ALL, nullptr, &count,
+                           countSurface);
+  return count;
+}
+
+// Played to its end, then looped, each picture when the sound reaches it; the
+// looped movie then paused, copied, zoomed, in full screen and torn down.
+TEST(WindowsPlayer, SoundPacesEachFrameThenTheWindowPausesZoomsAndTearsDown) {
+  const FilmSpec spec = soundedMovie(5, 0.2, kWidth, kHeight);
+  std::vector<std::pair<std::wstring, double>> frames;  // status part 2, seconds of sound
+  for (size_t i = 0; i < spec.samples.size(); ++i)
+    if (spec.samples[i].info1 != kAudioInfo1)
+      frames.emplace_back(std::to_wstring(i), (spec.samples[i].info1 & 0x7FFFFFFF) / double(kRate));
   for (bool loop : {false, true}) {
     SCOPED_TRACE(loop);
-    PlayerRun run(test::writeMovie(loop ? "paced_loop.cpk" : "paced.cpk", spec));
+    const std::string path = writeMovie(loop ? "looped.cpk" : "paced.cpk", buildFilm(spec));
+    PlayerRun run(path);
     ASSERT_TRUE(run.started);
-    if (loop) command(run, kCmdLoop);
+    SoundDevice* device = run.host.soundDevice();
+    WAVEFORMATEX format{};
+    DSBCAPS caps{};
+    caps.dwSize = sizeof caps;
+    device->soundBuffer->GetFormat(&format, sizeof format, nullptr);
+    device->soundBuffer->GetCaps(&caps);
+    const WAVEFORMATEX pcm{WAVE_FORMAT_PCM, 2, kRate, kRate * 4, 4, 16, 0};
+    EXPECT_EQ(std::memcmp(&format, &pcm, sizeof pcm), 0);
+    EXPECT_EQ(caps.dwBufferBytes, kRingBytes);
+    // DirectSound adds where it mixes; no other flag than the requested ones.
+    EXPECT_EQ(caps.dwFlags & ~DWORD(DSBCAPS_LOCSOFTWARE | DSBCAPS_LOCHARDWARE), 0x40E2u);
+    // A second holder's release leaves the buffer to the player.
+    const ULONG held = device->AddRef();
+    EXPECT_EQ(held * 10 + device->Release(), 21u);
+    if (loop) run.command(kCmdLoop);
+
+    // The play cursor's progress from the first picture (due at 0) on.
     DirectSoundRing& ring = run.host.soundRing();
-    // Follow the play cursor from the first picture (due at 0) on.
-    ASSERT_TRUE(run.runUntil([&] { return run.statusText(2) == frames[0].index; }));
-    uint64_t played = ring.playCursor();
+    ASSERT_TRUE(run.runUntil([&] { return run.status(kStatusPosition) == frames[0].first; }));
     uint32_t last = ring.playCursor();
+    uint64_t played = last;  // the ring starts with the movie
     size_t next = 1;
+    std::vector<std::pair<std::chrono::steady_clock::time_point, uint64_t>> shownAt;
     run.runUntil([&] {
       const uint32_t cursor = ring.playCursor();
       played += (cursor - last) & kRingMask;
       last = cursor;
-      if (next < frames.size() && run.statusText(2) == frames[next].index) {
-        const double at = double(played) / kBytesPerSecond;
-        EXPECT_GE(at, frames[next].due) << "frame " << next;
-        EXPECT_LE(at, frames[next].due + 0.050) << "frame " << next;
+      if (next < frames.size() && run.status(kStatusPosition) == frames[next].first) {
+        const double late = double(played) / kBytesPerSecond - frames[next].second;
+        EXPECT_TRUE(late >= 0 && late <= 0.050) << "frame " << next << " " << late;
+        shownAt.emplace_back(std::chrono::steady_clock::now(), played);
         ++next;
       }
       // With loop on, the first picture comes back after the last.
-      return run.statusText(1) == L"End." ||
-             (next == frames.size() && run.statusText(2) == frames[0].index);
+      return run.status(kStatusState) == L"End." ||
+             (next == frames.size() && run.status(kStatusPosition) == frames[0].first);
     });
-    EXPECT_EQ(next, frames.size());
-    EXPECT_EQ(run.statusText(1), loop ? L"Play..." : L"End.");
-    EXPECT_EQ((GetMenuState(run.host.menu(), kCmdPlayPause, MF_BYCOMMAND) & MF_DISABLED) != 0,
-              !loop);
+    ASSERT_EQ(next, frames.size());
+    // From the second picture on, when the sound runs steadily.
+    const std::chrono::duration<double> spent = shownAt.back().first - shownAt[0].first;
+    const double rate = double(shownAt.back().second - shownAt[0].second) / spent.count();
+    EXPECT_TRUE(rate > 0.85 * kBytesPerSecond && rate < 1.15 * kBytesPerSecond) << rate;
+    EXPECT_EQ(run.status(kStatusState), loop ? L"Play..." : L"End.");
+    if (!loop) continue;
+    HWND window = run.host.window();
+    wchar_t className[64] = {};
+    GetClassNameW(window, className, 64);
+    EXPECT_EQ(className + (L" " + windowText(window)), L"ZentrovClass looped.cpk - Zentrov");
+
+    // Waiting messages all go before the next tick: the picture stands.
+    std::wstring shown;
+    for (int i = 0; i < 8; ++i) shown += L"|" + run.status(kStatusPosition);
+    run.log.clear();
+    for (int i = 0; i < 8; ++i) PostMessageW(window, WM_APP, 60, 0);
+    run.runUntil([&] { return std::count(run.log.begin(), run.log.end(), L'|') == 8; });
+    EXPECT_EQ(run.log, shown);
+
+    run.command(kCmdPlayPause);
+    const uint32_t paused = ring.playCursor();
+    run.runFor(300);
+    EXPECT_EQ(ring.playCursor(), paused);
+    // A write past the ring's end goes on at its start.
+    const uint8_t data[12] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    ASSERT_TRUE(ring.write(kRingBytes - 6, data, sizeof data));
+    void *end = nullptr, *begin = nullptr;
+    DWORD endBytes = 0, beginBytes = 0;
+    device->soundBuffer->Lock(kRingBytes - 6, 12, &end, &endBytes, &begin, &beginBytes, 0);
+    EXPECT_TRUE(endBytes == 6 && beginBytes == 6 && !std::memcmp(end, data, 6) &&
+                !std::memcmp(begin, data + 6, 6));
+    device->soundBuffer->Unlock(end, endBytes, begin, beginBytes);
+
+    // The paused frame in the back surface, not left blank, and on the clipboard.
+    const uint32_t* frame = run.host.player().buffers.decodedFrame.get();
+    VideoOutput& video = run.host.video();
+    IDirectDrawSurface* back = video.backSurface[video.backIndex];
+    DDSURFACEDESC locked{};
+    locked.dwSize = sizeof locked;
+    ASSERT_EQ(back->Lock(nullptr, &locked, DDLOCK_WAIT | DDLOCK_READONLY, nullptr), DD_OK);
+    EXPECT_EQ(locked.ddpfPixelFormat.dwRGBBitCount, UINT(GetDeviceCaps(video.windowDC, BITSPIXEL)));
+    std::vector<uint8_t> expected(size_t(locked.lPitch) * locked.dwHeight, 0);
+    convertFrame(video.pixelFormat, frame, kWidth, kHeight, expected.data(), locked.lPitch,
+                 kSurfaceWidth, kSurfaceHeight);
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(),
+                           static_cast<const uint8_t*>(locked.lpSurface)));
+    EXPECT_LT(size_t(std::count(expected.begin(), expected.end(), 0)), expected.size());
+    back->Unlock(nullptr);
+    run.command(kCmdCopyFrame);
+    const std::vector<uint8_t> dib = buildFrameDib(frame, kWidth, kHeight);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EXPECT_EQ(EnumClipboardFormats(0), UINT(CF_DIB));  // as put, not made from another
+    HANDLE block = GetClipboardData(CF_DIB);
+    const auto* copied = static_cast<const uint8_t*>(GlobalLock(block));
+    EXPECT_TRUE(copied && GlobalSize(block) >= dib.size() &&
+                std::equal(dib.begin(), dib.end(), copied));
+    GlobalUnlock(block);
+    CloseClipboard();
+
+    const ShellState& shell = run.host.player().shell;
+    for (int scale : {2, 1, 2}) {
+      run.command(scale == 2 ? kCmdZoom2 : kCmdZoom1);
+      run.runFor(50);
+      EXPECT_EQ(run.clientSize().cx, scale * kWidth);
+      EXPECT_EQ(run.clientSize().cy, scale * kHeight + shell.toolbarHeight + shell.statusBarHeight);
+      EXPECT_EQ(run.host.layout().displayHeight, scale * kHeight);
+    }
+    for (int round = 0; round < 2; ++round) {
+      run.command(kCmdFullScreen);
+      run.runFor(100);
+      EXPECT_EQ(GetMenu(window), nullptr);
+      EXPECT_EQ(run.host.layout().displayWidth, GetSystemMetrics(SM_CXSCREEN));
+      EXPECT_EQ(run.host.layout().displayHeight, GetSystemMetrics(SM_CYSCREEN));
+      EXPECT_EQ(liveSurfaces(video.directDraw), 3);
+      SendMessageW(window, WM_LBUTTONDOWN, 0, 0);
+      run.runFor(100);
+      EXPECT_EQ(GetMenu(window), run.host.menu());
+      EXPECT_EQ(run.clientSize().cx, kWidth);  // back at x1
+      EXPECT_EQ(liveSurfaces(video.directDraw), 3);
+    }
+
+    // What opening stored is gone; only the teardown can write it again.
+    RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
+    EXPECT_EQ(run.close(), 0);
+    EXPECT_EQ(stored(kSettingsKey + std::string("\\MRU0")), "path:1:260=" + path + " ");
+    EXPECT_EQ(run.host.soundDevice(), nullptr);
+    EXPECT_EQ(video.directDraw, nullptr);
   }
 }
 
-TEST(WindowsPlayer, TraceOptionShowsEachStartUpStepInOrder) {
-  BoxCatcher boxes;
+TEST(WindowsPlayer, TraceOptionShowsEachStartUpStepInOrderAndAFailedStepEndsTheSetUp) {
   PlayerRun run("-1");
   ASSERT_TRUE(run.started);
-  const char* const steps[] = {"InitialNuvandGL",
-                               "CreateStatusBar",
-                               "CreateToolBar",
-                               "GetDC",
-                               "GetDeviceCaps",
-                               "CreateDirectDraw",
-                               "CreatePalette",
-                               "CreateSurface",
-                               "SetupDirectDraw",
-                               "CreatePrimarySurface",
-                               "CreateDirectDrawClipper",
-                               "DirectDraw:SetHWnd",
-                               "DirectDraw:SetClipper",
-                               "CreateBackSurface#0",
-                               "CreateBackSurface#1",
-                               "ClearBackSurface#0",
-                               "ClearBackSurface#1",
-                               "Initial24to16",
-                               "Check555or565",
-                               "InitialNGLDirectSound",
-                               "ResetTimer",
-                               "MallocMemory",
-                               "CheckRegistry",
-                               "UpdateMRUFile",
-                               "WindowResize",
-                               "ResetToolStatusBar",
-                               "CommandLineCheck",
-                               "InitialComplete"};
-  ASSERT_EQ(boxes.boxes.size(), std::size(steps));
-  for (size_t i = 0; i < std::size(steps); ++i) {
-    EXPECT_EQ(boxes.boxes[i].caption, L"DRELLIX Debug");
-    EXPECT_EQ(boxes.boxes[i].text, test::utf16(steps[i])) << i;
-  }
-  EXPECT_EQ(run.title(), L"Zentrov");
-}
+  const std::wstring steps =
+      L"InitialNuvandGL CreateStatusBar CreateToolBar GetDC GetDeviceCaps CreateDirectDraw "
+      L"CreatePalette CreateSurface SetupDirectDraw CreatePrimarySurface CreateDirectDrawClipper "
+      L"DirectDraw:SetHWnd DirectDraw:SetClipper CreateBackSurface#0 CreateBackSurface#1 "
+      L"ClearBackSurface#0 ClearBackSurface#1 Initial24to16 Check555or565 InitialNGLDirectSound "
+      L"ResetTimer MallocMemory CheckRegistry UpdateMRUFile WindowResize ResetToolStatusBar "
+      L"CommandLineCheck InitialComplete";
+  EXPECT_EQ(run.boxes, std::regex_replace(steps, std::wregex(L"(\\S+) ?"), L"DRELLIX Debug: $1; "));
+  EXPECT_EQ(windowText(run.host.window()), L"Zentrov");
 
-TEST(WindowsPlayer, AFailedDisplayStepShowsItsErrorAndEndsTheSetUp) {
-  PlayerRun run("");
-  ASSERT_TRUE(run.started);
+  // Exclusive access without full screen is refused.
   VideoOutput& video = run.host.video();
   video.releaseSurfaces();
-  run.host.player().shell.debugFlags = 1;
-  BoxCatcher boxes;
+  run.boxes.clear();
   StepReporter reporter(run.host.player());
-  // Exclusive access without full screen is refused by DirectDraw.
   EXPECT_EQ(video.setupDirectDraw(run.host.window(), DDSCL_EXCLUSIVE, reporter), 1u);
-  ASSERT_EQ(boxes.boxes.size(), 2u);
-  EXPECT_EQ(boxes.boxes[0].text, L"SetupDirectDraw");
-  EXPECT_EQ(boxes.boxes[1].caption, L"DRELLIX Error");
-  EXPECT_EQ(boxes.boxes[1].text, L"DD:SetCooperativeLevel\n00000001");
-  EXPECT_EQ(test::liveSurfaces(video.directDraw), 0);
-}
-
-TEST(WindowsPlayer, TeardownRemembersTheCurrentFile) {
-  const std::string path = movie("remembered.cpk");
-  PlayerRun run(path);
-  ASSERT_TRUE(run.started);
-  run.runFor(100);
-  // What opening stored is gone; only the teardown can write it again.
-  test::deleteSettings();
-  EXPECT_EQ(run.close(), 0);
-
-  char stored[300] = {};
-  DWORD bytes = sizeof stored;
-  ASSERT_EQ(RegGetValueA(HKEY_CURRENT_USER, "Software\\NUVAND\\Zentrov\\MRU0", "path",
-                         RRF_RT_REG_SZ, nullptr, stored, &bytes),
-            ERROR_SUCCESS);
-  EXPECT_EQ(std::string(stored), path);
-  EXPECT_EQ(bytes, 260u);
-  EXPECT_EQ(run.host.soundDevice(), nullptr);
-  EXPECT_EQ(run.host.video().directDraw, nullptr);
+  EXPECT_EQ(run.boxes,
+            L"DRELLIX Debug: SetupDirectDraw; DRELLIX Error: DD:SetCooperativeLevel\n00000001; ");
+  EXPECT_EQ(liveSurfaces(video.directDraw), 0);
 }
 
 // Run by the test script in an environment without a sound server.
 TEST(NoSoundServer, StartUpStopsAtTheSoundDeviceWithItsBox) {
-  BoxCatcher boxes;
   PlayerRun run("");
   EXPECT_FALSE(run.started);
-  ASSERT_EQ(boxes.boxes.size(), 1u);
-  EXPECT_EQ(boxes.boxes[0].caption, L"Error");
-  EXPECT_EQ(boxes.boxes[0].text, test::utf16("DirectSoundが使用できません\n00000001"));
+  EXPECT_EQ(run.boxes, L"Error: DirectSoundが使用できません\n00000001; ");
   EXPECT_EQ(run.host.player().shell.setupFailed, 1u);
-  ASSERT_NE(run.host.soundDevice(), nullptr);
-  EXPECT_EQ(run.host.soundDevice()->directSound, nullptr);
+}
+
+// Play/Pause, Property, Search header, Full screen: G grayed, D disabled, E
+// enabled; buttons replay, play/pause, next, loop, prev: e enabled, - not, p
+// pressed; status parts 1, 3, 4; the toolbar's look; the play/pause tooltip.
+std::wstring shellState(PlayerRun& run) {
+  std::wstring out;
+  for (int id : {kCmdPlayPause, kCmdProperty, kCmdSearchHeader, kCmdFullScreen}) {
+    const UINT state = GetMenuState(run.host.menu(), UINT(id), MF_BYCOMMAND);
+    out += (state & MF_GRAYED) ? L'G' : (state & MF_DISABLED) ? L'D' : L'E';
+  }
+  HWND toolbar = run.host.bars().toolbar();
+  for (int id : {kCmdReplay, kCmdPlayPause, kCmdNextFrame, kCmdLoop, kCmdPrevFrame}) {
+    const auto state = SendMessageW(toolbar, TB_GETSTATE, WPARAM(id), 0);
+    out += std::wstring(L" ") + ((state & TBSTATE_ENABLED) ? L"e" : L"-") +
+           ((state & TBSTATE_CHECKED) ? L"p" : L"");
+  }
+  out += L" " + run.status(1) + L"|" + run.status(3) + L"|" + run.status(4);
+  NMTTDISPINFOW tip{};
+  tip.hdr = {HWND(SendMessageW(toolbar, TB_GETTOOLTIPS, 0, 0)), kCmdPlayPause, TTN_GETDISPINFOW};
+  SendMessageW(run.host.window(), WM_NOTIFY, 0, LPARAM(&tip));
+  const auto style = SendMessageW(toolbar, TB_GETSTYLE, 0, 0);
+  const int width = LOWORD(SendMessageW(toolbar, TB_GETBUTTONSIZE, 0, 0));
+  out += !IsWindowVisible(toolbar) ? L" hidden" : (style & TBSTYLE_FLAT) ? L" flat" : L" button";
+  out += L" rows " + std::to_wstring(SendMessageW(toolbar, TB_GETTEXTROWS, 0, 0));
+  out += (style & TBSTYLE_TOOLTIPS) ? L" tips" : L"";
+  out += std::wstring(tip.lpszText ? tip.lpszText : tip.szText) == L"play/pause" ? L" named" : L"";
+  return out + (width <= 16 ? L" w16" : width <= 48 ? L" w48" : L" wider");
+}
+
+// A movie dropped with two others, played to its end, replayed and closed,
+// then each View command for the bars: the shell and the settings each time.
+TEST(MainWindow, ShellAndSettingsFollowTheMovieAndTheViewCommands) {
+  const std::string path = writeMovie("walk.cpk", buildFilm(soundedMovie(3, 0.1, kWidth, kHeight)));
+  PlayerRun run("");
+  ASSERT_TRUE(run.started);
+  // The command (1: drop, 2: play to the end), the shell, TlStBar (0: none stored yet).
+  const std::tuple<int, const wchar_t*, uint32_t> steps[] = {
+      {0, L"GGGG - - - e - |320x240|---- button rows 0 tips named w16", 0},
+      {1, L"EEEG e e - e - Play...|320x224|---- button rows 0 tips named w16", 9},
+      {2, L"DEEG e -p - e - End.|320x224|---- button rows 0 tips named w16", 9},
+      {kCmdReplay, L"EEEG e ep - e - End.|320x224|---- button rows 0 tips named w16", 9},
+      {kCmdClose, L"DEDG - - - e - |320x224|---- button rows 0 tips named w16", 9},
+      {kCmdToolbarFlat, L"DEDG - - - e - |320x224|---- flat rows 0 tips named w16", 10},
+      {kCmdToolbarAddString, L"DEDG - - - e - |320x224|---- flat rows 2 w48", 14},
+      {kCmdToolbarHide, L"DEDG - - - e - |320x224|---- hidden rows 2 w48", 12},
+      {kCmdToolbarButton, L"DEDG - - - e - |320x224|---- button rows 2 w48", 13},
+      {kCmdToolbarAddString, L"DEDG - - - e - |320x224|---- button rows 0 tips named w16", 9},
+      {kCmdStatusBar, L"DEDG - - - e - |320x224|---- button rows 0 tips named w16", 1},
+  };
+  const ShellState& shell = run.host.player().shell;
+  char exe[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  for (const auto& [command, looks, tlStBar] : steps) {
+    if (command == 1) run.drop({path, soundedMovie("other.cpk"), soundedMovie("third.cpk")});
+    if (command == 2) run.runUntil([&] { return run.status(kStatusState) == L"End."; });
+    if (command > 2) run.command(command);
+    run.runFor(20);
+    EXPECT_EQ(shellState(run), looks) << command;
+    std::string settings = "Path:1:260=" + std::string(exe) + " ";
+    if (tlStBar) settings += "TlStBar:4:4=" + std::to_string(tlStBar) + " ";
+    for (int i = 0; tlStBar && i < 10; ++i)
+      settings += "MRU" + std::to_string(i) + "/path:1:260=" + (i == 0 ? path : "") + " ";
+    EXPECT_EQ(stored(kSettingsKey), settings) << command;
+    // The picture keeps its height between the bars, measured as they stand.
+    RECT bar{};
+    GetWindowRect(run.host.bars().toolbar(), &bar);
+    EXPECT_EQ(shell.toolbarHeight,
+              IsWindowVisible(run.host.bars().toolbar()) ? bar.bottom - bar.top : 0);
+    EXPECT_EQ(!shell.statusBarHeight, !IsWindowVisible(run.host.bars().statusBar()));
+    EXPECT_EQ(run.clientSize().cy,
+              shell.toolbarHeight + shell.statusBarHeight + run.host.layout().displayHeight);
+  }
+  // Five parts; the state part has no borders, the others are sunken.
+  HWND status = run.host.bars().statusBar();
+  int edges[5] = {}, w = run.clientSize().cx;
+  SendMessageW(status, SB_GETPARTS, 5, LPARAM(edges));
+  EXPECT_EQ(std::vector<int>(edges, edges + 5), (std::vector<int>{0, w - 176, w - 96, w - 32, w}));
+  for (int part = 1; part <= 4; ++part)
+    EXPECT_EQ(HIWORD(SendMessageW(status, SB_GETTEXTLENGTHW, WPARAM(part), 0)),
+              part == 1 ? SBT_NOBORDERS : 0);
+}
+
+// In the window each translation first opens the menu, which pauses, and a
+// grayed item sends nothing; in full screen the command comes alone.
+TEST(MainWindow, AcceleratorsFollowTheMenuInTheWindowOnly) {
+  PlayerRun run("");
+  ASSERT_TRUE(run.started);
+  enum When { kWindow, kFullScreen, kPlaying };
+  // Where, the keys, what the window got and status part 1 afterwards.
+  const std::tuple<When, BYTE, WPARAM, const wchar_t*> presses[] = {
+      {kWindow, VK_CONTROL, 'P', L"menu |"},
+      {kWindow, VK_MENU, VK_RETURN, L"menu |"},
+      {kWindow, VK_CONTROL, 'X', L"|"},
+      {kFullScreen, VK_CONTROL, 'P', L"40014 |"},
+      {kPlaying, VK_CONTROL, 'P', L"menu 40014 |Play..."},
+      {kFullScreen, VK_CONTROL, 'P', L"40014 |Pause."},
+  };
+  HWND window = run.host.window();
+  for (const auto& [when, modifier, key, reached] : presses) {
+    if (when == kFullScreen && GetMenu(window)) run.command(kCmdFullScreen);
+    if (when != kFullScreen && !GetMenu(window)) SendMessageW(window, WM_LBUTTONDOWN, 0, 0);
+    if (when == kPlaying) run.drop({soundedMovie("keys.cpk", 8)});
+    // The modifier alone held, the key queued for the loop, then a mark.
+    BYTE keys[256] = {};
+    keys[modifier] = 0x80;
+    SetKeyboardState(keys);
+    run.log.clear();
+    const bool alt = modifier == VK_MENU;
+    PostMessageW(window, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key, alt ? 0x20000001 : 1);
+    PostMessageW(window, WM_APP, 0, 0);
+    run.runUntil([&] { return run.log.find(L'|') != std::wstring::npos; });
+    keys[modifier] = 0;
+    SetKeyboardState(keys);
+    EXPECT_EQ(run.log.substr(0, run.log.find(L'|') + 1) + run.status(1), reached) << when;
+  }
+}
+
+// Eleven drops of two files open the first of each; the File menu lists the
+// last ten, newest first, as &1 to &0; a name in other case moves up renamed.
+TEST(MainWindow, DroppedFilesAndTheRecentFileMenu) {
+  PlayerRun run("");
+  ASSERT_TRUE(run.started);
+  const std::string spare = soundedMovie("spare.cpk", 1);
+  std::vector<std::string> files;
+  for (int i = 0; i <= 10; ++i) {
+    files.push_back(soundedMovie("recent" + std::to_string(i) + ".cpk", 1));
+    run.drop({files.back(), spare});
+    EXPECT_EQ(windowText(run.host.window()), L"recent" + std::to_wstring(i) + L".cpk - Zentrov");
+  }
+  std::string upper = files[5], expected, shown;
+  CharUpperA(upper.data());
+  run.drop({upper, spare});
+  const int order[] = {-1, 10, 9, 8, 7, 6, 4, 3, 2, 1};
+  HMENU file = GetSubMenu(run.host.menu(), 0);
+  for (int n = 0; n < 10; ++n) {
+    expected += "&" + std::to_string((n + 1) % 10) + " " +
+                (order[n] < 0 ? upper : files[size_t(order[n])]) + "=" +
+                std::to_string(kCmdRecentFirst + n) + "; ";
+    char text[300] = {};
+    GetMenuStringA(file, UINT(n + 3), text, 300, MF_BYPOSITION);
+    shown += text + ("=" + std::to_string(GetMenuItemID(file, n + 3))) + "; ";
+  }
+  EXPECT_EQ(shown, expected);
+  EXPECT_EQ(GetMenuState(file, 13, MF_BYPOSITION) & MF_SEPARATOR, UINT(MF_SEPARATOR));
+  // A name longer than the name buffer is cut to fit it (and is not found).
+  run.drop({std::string(300, 'x'), spare});
+  EXPECT_EQ(run.host.player().shell.recentFiles[0], std::string(259, 'x'));
+  EXPECT_EQ(run.boxes, L"Error: File not found.; ");
+}
+
+// What the Search header dialog does to its list while it scans.
+std::wstring listOps;
+WNDPROC listProc = nullptr;
+
+LRESULT CALLBACK recordList(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+  const std::wstring at = L" " + std::to_wstring(int(wParam));
+  const auto text = [&] { return L" " + std::wstring(reinterpret_cast<const wchar_t*>(lParam)); };
+  if (message == LB_RESETCONTENT) listOps += L"reset; ";
+  if (message == LB_ADDSTRING) listOps += L"add" + text() + L"; ";
+  if (message == LB_INSERTSTRING) listOps += L"insert" + at + text() + L"; ";
+  if (message == LB_SETTOPINDEX) listOps += L"top" + at + L"; ";
+  if (message == LB_SETCURSEL) listOps += L"select" + at + L"; ";
+  if (message == WM_PAINT) listOps += L"paint; ";
+  return CallWindowProcW(listProc, list, message, wParam, lParam);
+}
+
+// Two movies in one file: at 0 one with a full table whose first entries are
+// audio, at 614,400 one with a larger picture.
+TEST(Dialogs, AboutPropertyAndSearchHeaderInThePlayer) {
+  FilmSpec first = soundedMovie(1, 0.25);
+  first.samples.resize(8191, audioSample({0, 0, 0, 0}));
+  first.samples[8000] = videoSample({}, 0x1234, false, -7);
+  std::vector<uint8_t> film = buildFilm(first);
+  const FilmSpec second = soundedMovie(1, 0.25, 96, 64);
+  placeAt(film, 614400, buildFilm(second));
+  PlayerRun run(writeMovie("twomovies.cpk", film));
+  ASSERT_TRUE(run.started);
+
+  // About: the version and the features, which clicks do not change.
+  const std::wstring checks =
+      L" " + std::to_wstring(IsProcessorFeaturePresent(PF_MMX_INSTRUCTIONS_AVAILABLE)) +
+      std::to_wstring(IsProcessorFeaturePresent(PF_3DNOW_INSTRUCTIONS_AVAILABLE));
+  std::wstring about;
+  run.script(L"About Zentrov", [&](HWND dialog) {
+    about = windowText(dialog, IDC_ABOUT_VERSION);
+    for (int round = 0; round < 2; ++round) {
+      about += L" " + std::to_wstring(IsDlgButtonChecked(dialog, IDC_ABOUT_MMX)) +
+               std::to_wstring(IsDlgButtonChecked(dialog, IDC_ABOUT_3DNOW));
+      SendDlgItemMessageW(dialog, IDC_ABOUT_MMX, BM_CLICK, 0, 0);
+      SendDlgItemMessageW(dialog, IDC_ABOUT_3DNOW, BM_CLICK, 0, 0);
+    }
+    SendDlgItemMessageW(dialog, IDOK, BM_CLICK, 0, 0);
+  });
+  EXPECT_EQ(runAboutDialog(run.host.dialogs().host()), IDOK);
+  EXPECT_EQ(about, L"Version.2.04" + checks + checks);
+  EXPECT_TRUE(run.ran && !run.leftOpen);
+
+  // Property: the values; collapsed to the list's top, expanded below the
+  // list, which is filled once and keeps its selection; the rows.
+  run.script(L"Property", [&](HWND dialog) {
+    std::wstring seen;
+    for (int id : {IDC_PROPERTY_FRAME_SIZE, IDC_PROPERTY_TOTAL_FRAME, IDC_PROPERTY_FRAME_RATE_BASE,
+                   IDC_PROPERTY_AUDIO_CH, IDC_PROPERTY_PCM_BIT, IDC_PROPERTY_PCM_FREQUENCY,
+                   IDC_PROPERTY_PCM_FORMAT})
+      seen += windowText(dialog, id) + L" ";
+    HWND list = GetDlgItem(dialog, IDC_PROPERTY_LIST);
+    for (int i = 0; i < 4; ++i) {
+      if (i) SendDlgItemMessageW(dialog, IDC_PROPERTY_MORE, BM_CLICK, 0, 0);
+      if (i == 1) ListView_SetItemState(list, 2, LVIS_SELECTED, LVIS_SELECTED);
+      RECT box{}, listBox{};
+      GetWindowRect(dialog, &box);
+      GetWindowRect(list, &listBox);
+      seen += (i % 2 ? box.bottom > listBox.bottom : box.bottom == listBox.top) ? L"fits " : L"no ";
+      seen += windowText(dialog, IDC_PROPERTY_MORE) + L" " +
+              std::to_wstring(Header_GetItemCount(ListView_GetHeader(list))) + L" " +
+              std::to_wstring(ListView_GetItemCount(list)) + L" " +
+              std::to_wstring(ListView_GetNextItem(list, -1, LVNI_SELECTED)) + L"; ";
+    }
+    const int rows[] = {0, 3, 8000, 8190};  // audio, a key frame, a frame after it, the last
+    for (int cell = 0; cell < 16; ++cell) {
+      wchar_t text[32] = {};
+      ListView_GetItemText(list, rows[cell / 4], cell % 4, text, 32);
+      seen += text + std::wstring(cell % 4 < 3 ? L"," : L"; ");
+    }
+    EXPECT_EQ(seen,
+              L"64x48 8191 44100 2ch 16bit 44100Hz PCM fits More>> 0 0 -1; fits <<More 4 8191 2; "
+              L"fits More>> 4 8191 2; fits <<More 4 8191 2; "
+              L"0,AUDIO,0,; 3,0,0,KEY; 8000,4660,-7,; 8190,AUDIO,0,; ");
+    SendDlgItemMessageW(dialog, IDOK, BM_CLICK, 0, 0);
+  });
+  run.command(kCmdProperty);
+  EXPECT_TRUE(run.ran && !run.leftOpen);
+
+  // Search header: the lines before a scan, each find shown at once above
+  // "Search...", the lines after it; then Cancel, a double-click or OK.
+  const struct {
+    const wchar_t *lines, *selected;  // before the scan
+    int line;
+    int ending;  // 0: a double-click on the line
+    const wchar_t* title;
+  } choices[] = {{L"1", L"0", 1, IDCANCEL, L"twomovies.cpk - Zentrov"},
+                 {L"2", L"0", 1, 0, L"twomovies.cpk:1 - Zentrov"},
+                 {L"2", L"1", 0, IDOK, L"twomovies.cpk:0 - Zentrov"}};
+  for (const auto& choice : choices) {
+    run.script(L"Search header", [&](HWND dialog) {
+      HWND list = GetDlgItem(dialog, IDC_SEARCH_LIST);
+      listOps = windowText(dialog, IDCANCEL) + L" " +
+                std::to_wstring(SendMessageW(list, LB_GETCOUNT, 0, 0)) + L" " +
+                std::to_wstring(SendMessageW(list, LB_GETCURSEL, 0, 0)) + L"; ";
+      listProc = WNDPROC(SetWindowLongPtrW(list, GWLP_WNDPROC, LONG_PTR(recordList)));
+      SendDlgItemMessageW(dialog, IDC_SEARCH_BUTTON, BM_CLICK, 0, 0);
+      SetWindowLongPtrW(list, GWLP_WNDPROC, LONG_PTR(listProc));
+      EXPECT_EQ(listOps, L"ｷｬﾝｾﾙ " + std::wstring(choice.lines) + L" " + choice.selected +
+                             L"; reset; add Search...; paint; insert 0 0 = 00000000; top 1; paint; "
+                             L"insert 1 1 = 00096000; top 2; paint; reset; add 0 = 00000000; "
+                             L"add 1 = 00096000; select " +
+                             std::wstring(choice.selected) + L"; top " + choice.selected + L"; ");
+      SendMessageW(list, LB_SETCURSEL, WPARAM(choice.line), 0);
+      if (choice.ending) return (void)SendDlgItemMessageW(dialog, choice.ending, BM_CLICK, 0, 0);
+      SendMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, 0);
+    });
+    run.command(kCmdSearchHeader);
+    EXPECT_TRUE(run.ran && !run.leftOpen);
+    EXPECT_EQ(windowText(run.host.window()), choice.title);
+    if (choice.ending) continue;
+    // The second movie, its samples counted from its own header on.
+    const std::wstring frame = std::to_wstring(second.samples.size() - 1);
+    EXPECT_TRUE(run.runUntil([&] { return run.status(kStatusPosition) == frame; }));
+    EXPECT_EQ(run.status(kStatusSize), L" 96x 64");
+  }
+  wchar_t text[256] = {};  // string 1, as the core shows it
+  LoadStringW(GetModuleHandleW(nullptr), IDS_UNKNOWN_HEADER, text, 256);
+  EXPECT_EQ(text, widen(kUnknownHeaderText, CP_UTF8));
 }
 
 }  // namespace
