@@ -22,12 +22,7 @@ void openFromMenu(Player& player) {
   rememberCurrentFile(player);
   player.shell.currentFileName.clear();
   std::string path;
-  if (!player.ports.dialogs.chooseMovieFile(path)) return;
-  // The name buffer holds kMaxFileName characters; a longer choice fails
-  // like a cancelled dialog rather than opening a cut-off name.
-  if (path.empty() || path.size() > kMaxFileName) return;
-  player.shell.currentFileName = path;
-  openMovie(player, OpenRequest::fromStart());
+  if (player.ports.dialogs.chooseMovieFile(path)) openChosenFile(player, path);
 }
 
 void openRecentFile(Player& player, int entry) {
@@ -47,13 +42,26 @@ void copyFrame(Player& player) {
 
 void searchHeaderCommand(Player& player) {
   HeaderSearch search(player);
-  if (player.ports.dialogs.searchHeader(search) != kHeaderChosen) return;
+  openChosenHeader(player, player.ports.dialogs.searchHeader(search));
+}
+
+}  // namespace
+
+void openChosenFile(Player& player, const std::string& path) {
+  // The name buffer holds kMaxFileName characters; a longer choice fails
+  // like a cancelled dialog rather than opening a cut-off name.
+  if (path.empty() || path.size() > kMaxFileName) return;
+  rememberCurrentFile(player);
+  player.shell.currentFileName = path;
+  openMovie(player, OpenRequest::fromStart());
+}
+
+void openChosenHeader(Player& player, int result) {
+  if (result != kHeaderChosen || !player.playback.fileHandle.isOpen()) return;
   const int32_t index = player.playback.headerIndex;
   if (index < 0 || index >= kHeaderOffsetCount || player.headerOffsets.offsets[index] < 0) return;
   openMovie(player, OpenRequest::header(index));
 }
-
-}  // namespace
 
 void onCommand(Player& player, int id) {
   switch (id) {

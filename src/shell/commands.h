@@ -19,6 +19,16 @@ extern const char* const kHomePageAddress;
 // the same id act alike. Unknown ids are ignored.
 void onCommand(Player& player, int id);
 
+// The rest of Open and of Search header once their dialog has answered. A
+// host whose dialogs cannot block (a browser page) lets the Dialogs port
+// return at once as cancelled and calls these when the user has chosen.
+// A path longer than a file name holds is refused like a cancel; a file
+// named since the dialog opened is remembered first.
+void openChosenFile(Player& player, const std::string& path);
+// `result` is the Search header dialog's: kHeaderChosen opens the header
+// that headerIndex selects in the file still open; anything else does nothing.
+void openChosenHeader(Player& player, int result);
+
 // Files dropped on the window: the first one is opened, the rest ignored.
 void onDropFiles(Player& player, const std::vector<std::string>& files);
 

@@ -194,5 +194,44 @@ TEST_F(Commands, HeaderSearchFindsEveryMovieAndOpensTheChosenOne) {
   EXPECT_EQ(rig.pixel, greyPixel(82));
 }
 
+// A page's dialogs answer after the command has returned as cancelled: the
+// answer then opens as the blocking dialog would have, and a file named in
+// between is remembered first.
+TEST_F(Commands, DialogAnswersThatComeLater) {
+  const std::string a = greyMovie("a.cpk", 10), b = greyMovie("b.cpk", 20);
+  FilmSpec spec;
+  Bytes two;
+  for (size_t at : {0, 4096}) {
+    spec.samples = {videoSample(greyFrame(uint8_t(40 + at / 100)), 0)};
+    placeAt(two, at, buildFilm(spec));
+  }
+  const std::string twoPath = writeScratch("two.cpk", two);
+  openPlaying(a);
+  onCommand(player, kCmdOpen);  // the dialog is up; the command is over
+  EXPECT_EQ(player.shell.currentFileName, "");
+  onDropFiles(player, {twoPath});  // meanwhile
+  openChosenFile(player, scratchPath(std::string(300, 'x')));
+  EXPECT_EQ(player.shell.currentFileName, twoPath);
+  openChosenFile(player, b);
+  EXPECT_EQ(recent(3) + rig.last["status 1"], b + "|" + twoPath + "|" + a + "|Play...");
+  playbackTick(player);
+  EXPECT_EQ(rig.pixel, greyPixel(20));
+
+  ASSERT_EQ(rig.open(twoPath), OpenResult::Opened);
+  HeaderSearch search(player);
+  EXPECT_EQ(search.search(nullptr), 2);
+  EXPECT_EQ(search.choose(1), kHeaderChosen);
+  openChosenHeader(player, kHeaderSearchCancelled);  // cancelled: nothing opens
+  EXPECT_EQ(rig.last["title"], "two.cpk - Zentrov");
+  openChosenHeader(player, kHeaderChosen);
+  EXPECT_EQ(rig.last["title"], "two.cpk:1 - Zentrov");
+  playbackTick(player);
+  EXPECT_EQ(rig.pixel, greyPixel(80));
+  onCommand(player, kCmdClose);  // no file left to read the header from
+  const size_t mark = rig.log.size();
+  openChosenHeader(player, kHeaderChosen);
+  EXPECT_EQ(rig.since(mark), "");
+}
+
 }  // namespace
 }  // namespace zentrov::test
