@@ -320,6 +320,94 @@ TEST_F(Tick, TransportStatesAndControlsThroughAWholeMovie) {
 
 // Once a movie is open, playing it allocates nothing: every tick and every
 // transport command runs on the buffers made at start-up.
+// ffmpeg's layout: each picture's sound is stored after it. 30 pictures a
+// second at 44,100 Hz, a 30th of a second of sound each.
+FilmSpec soundAfterPictures(int frames) {
+  FilmSpec spec = movie(2);
+  for (int i = 0; i < frames; ++i) {
+    spec.samples.push_back(videoSample(greyFrame(uint8_t(i)), 1470u * uint32_t(i)));
+    spec.samples.push_back(audioSample(pattern(5880, uint32_t(i))));
+  }
+  return spec;
+}
+
+// When the tick next has work, as the host is told, state by state.
+TEST_F(Tick, NextWorkDelayFollowsTheWaitingPictureAndTheLead) {
+  EXPECT_EQ(nextTickDelayMs(player), kWaitForInput);  // no movie
+  open(soundAfterPictures(40));
+  EXPECT_EQ(nextTickDelayMs(player), 0);  // the restart
+  EXPECT_TRUE(rig.shows());              // picture 0 before any sound
+  EXPECT_EQ(nextTickDelayMs(player), 0);  // its sound
+  tick();
+  player.playback.soundLeadMs = 90;  // 15,876 bytes
+  const struct {
+    uint32_t cursor;
+    int32_t delay;
+  } rows[] = {
+      {0, 0},        // picture 1 waits and the lead is short: write ahead now
+      {0, 0},        // 17,640 bytes written
+      {0, 10},       // 1,764 bytes above the lead; picture 1 only in 5,880
+      {1768, 0},     // the lead ran low
+      {1768, 24},    // a third entry written: picture 1 in 4,112 bytes
+      {5000, 5},     // 880 bytes to go
+      {5876, 1},     // one sound frame early still rests a millisecond
+      {5880, 0},     // due
+      {5880, 0},     // its sound, written ahead, is passed over
+  };
+  for (const auto& row : rows) {
+    playTo(row.cursor);
+    EXPECT_EQ(nextTickDelayMs(player), row.delay) << "cursor " << row.cursor;
+    tick();
+  }
+  EXPECT_EQ(player.playback.writtenBytes, 4 * 5880);
+  // A stamp far ahead with no sound left to write is still a bounded wait:
+  // the cursor must be read within a turn of the ring.
+  player.playback.readAheadPosition = 1 << 20;
+  player.table().entries[player.playback.position].info1 = 1470u * 1000;
+  EXPECT_EQ(nextTickDelayMs(player), kMaxTickDelayMs);
+  selectFrameRate(player, FrameRateMode::NoWait);
+  EXPECT_EQ(nextTickDelayMs(player), 0);
+  selectFrameRate(player, FrameRateMode::Normal);
+  player.playback.timeScale = 0.0;  // a time base of 0: never due
+  EXPECT_EQ(nextTickDelayMs(player), kWaitForInput);
+  togglePlayPause(player);
+  EXPECT_EQ(nextTickDelayMs(player), kWaitForInput);
+  stepFrame(player);
+  EXPECT_EQ(nextTickDelayMs(player), 0);
+}
+
+// Whatever the transport does, the sound since the last restart lies in the
+// ring back to back from offset 0, each entry once and in table order.
+TEST_F(Tick, SoundWrittenAheadStaysInOrderThroughTheTransport) {
+  const FilmSpec spec = soundAfterPictures(40);
+  Bytes sound;
+  for (const FilmSample& sample : spec.samples)
+    if (sample.info1 == kAudioInfo1) {
+      const Bytes pcm = expectedPcm(sample.data, 16, 2);
+      sound.insert(sound.end(), pcm.begin(), pcm.end());
+    }
+  open(spec);
+  uint32_t seed = 7;
+  auto next = [&](uint32_t n) { return (seed = seed * 1103515245u + 12345u) / 65536u % n; };
+  for (int step = 0; step < 3000; ++step) {
+    switch (next(40)) {
+      case 0: togglePlayPause(player); break;
+      case 1: stepFrame(player); break;
+      case 2: replayMovie(player); break;
+      case 3: toggleLoop(player); break;
+      case 4: player.playback.soundLeadMs = int32_t(next(400)); break;
+      default:
+        if (!player.playback.paused) playTo(rig.cursor + next(3000));
+        tick();
+    }
+    const auto written = size_t(player.playback.ringWriteOffset);
+    ASSERT_LE(written, sound.size());
+    ASSERT_TRUE(std::equal(sound.begin(), sound.begin() + long(written), rig.ring.begin()))
+        << "step " << step;
+    ASSERT_EQ(player.playback.writtenBytes, double(written)) << "step " << step;
+  }
+}
+
 TEST(NoAllocation, PlayingAMovieAllocatesNothing) {
   countAllocations(true);
   int* volatile p = new int(1);  // volatile: the pair cannot be optimised away
