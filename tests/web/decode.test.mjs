@@ -76,7 +76,10 @@ for (const name of ['sample.cpk', 'testsrc_s16_stereo.cpk', 'gray_s8_mono.cpk',
     const needed = Math.floor((lastPicture / Number(props['Frame rate base']) - 0.05) * wav.rate) * 2;
 
     await command(page, Cmd.normal);
-    await page.evaluate(() => window.__player().setAudioTap(true));
+    await page.evaluate(async () => {
+      window.__player().setAudioTap(true);
+      await window.__player().takeAudioTap(); // nothing of the movie before
+    });
     await openBytes(page, movie);
     const seconds = wav.samples.length / 2 / wav.rate;
     await waitStatus(page, (s) => s[1] === 'End.', 10000 + 3000 * seconds);

@@ -5,12 +5,12 @@ import { execFileSync, spawn } from 'node:child_process';
 import { existsSync, mkdtempSync, readFileSync, readdirSync, rmSync } from 'node:fs';
 import { createServer } from 'node:net';
 import { tmpdir } from 'node:os';
-import { basename, join, resolve } from 'node:path';
-import { pathToFileURL } from 'node:url';
+import { basename, join } from 'node:path';
+import { fileURLToPath, pathToFileURL } from 'node:url';
 import puppeteer from 'puppeteer-core';
 
-export const REPO = resolve(import.meta.dirname, '../..');
-export const PAGE = join(REPO, 'build/web/zentrov.html');
+export const REPO = fileURLToPath(new URL('../..', import.meta.url));
+export const PAGE = process.env.ZENTROV_PAGE ?? join(REPO, 'build/web/zentrov.html');
 export const CLI = process.env.ZENTROV_CLI ?? join(REPO, 'build/debug/zentrov-cli');
 export const CHROMIUM = process.env.CHROMIUM ?? '/usr/bin/chromium';
 export const SAMPLE = join(REPO, 'samples/sample.cpk');
