@@ -12,6 +12,9 @@
 #                     stereo, 44,100 Hz); default: discarded
 #   WIN_ENV_SOUND=0   start no sound server (DirectSound then has no device)
 #   WIN_ENV_SCREEN    the X screen, default 1024x768x24
+#   WIN_ENV_RENDERER  how DirectDraw draws: gdi (default; into the window's own
+#                     pixels) or gl (Wine's default, through OpenGL); switch
+#                     later with win_env_renderer
 
 win_env_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 win_env_dir=$(mktemp -d /tmp/zentrov-winenv.XXXXXX)
@@ -50,6 +53,26 @@ win_env_fail() {
 # The Windows name of a file: Wine shows the Linux root as drive Z:.
 winepath_of() { echo "Z:${1//\//\\}"; }
 export -f winepath_of
+
+# DirectDraw's renderer in the prefix: gdi draws into the window's own pixels,
+# where the tests and screenshots read them; gl is what a user's plain prefix
+# gets (Wine's default, through OpenGL; Xvfb's GLX and Mesa's software
+# rasteriser, Debian package libgl1-mesa-dri, serve it here).
+win_env_renderer() {
+  local value
+  case "$1" in
+    gdi) value='"gdi"' ;;
+    gl) value='-' ;;  # the value removed: Wine's default
+    *) echo "win_env: renderer $1? (gdi or gl)" >&2; return 1 ;;
+  esac
+  local current="$WINEPREFIX/.zentrov-renderer"
+  [ "$(cat "$current" 2>/dev/null)" = "$1" ] && return 0
+  printf '%s\r\n' 'REGEDIT4' '' '[HKEY_CURRENT_USER\Software\Wine\Direct3D]' "\"renderer\"=$value" \
+    >"$win_env_dir/renderer.reg"
+  "$WINE" regedit /S "$(winepath_of "$win_env_dir/renderer.reg")" </dev/null >/dev/null 2>&1 \
+    || return 1
+  echo "$1" >"$current"
+}
 
 win_env_start() {
   WINE=${WINE:-/usr/lib/wine/wine64}
@@ -102,17 +125,16 @@ win_env_start() {
   "$WINESERVER" -p >/dev/null 2>&1 || true
   "$WINE" cmd /c exit 0 </dev/null >/dev/null 2>&1 || true
   # Test settings of the prefix: windows not handed to a window manager (there
-  # is none, and Wine would wait two seconds for it whenever one closes), and
-  # DirectDraw drawing through GDI, into the window's own pixels, where the
-  # tests and screenshots read them.
-  local stamp="$WINEPREFIX/.zentrov-test-settings-1"
+  # is none, and Wine would wait two seconds for it whenever one closes).
+  local stamp="$WINEPREFIX/.zentrov-test-settings-2"
   if [ ! -f "$stamp" ]; then
     printf '%s\r\n' 'REGEDIT4' '' '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' \
-      '' '[HKEY_CURRENT_USER\Software\Wine\Direct3D]' '"renderer"="gdi"' >"$win_env_dir/test.reg"
+      >"$win_env_dir/test.reg"
     "$WINE" regedit /S "$(winepath_of "$win_env_dir/test.reg")" </dev/null >/dev/null 2>&1 \
       || { win_env_fail "could not apply the test settings"; return 1; }
     touch "$stamp"
   fi
+  win_env_renderer "${WIN_ENV_RENDERER:-gdi}" || { win_env_fail "could not set the renderer"; return 1; }
   # The dialogs ask for the font "ＭＳ Ｐゴシック", which Wine does not have;
   # IPAPGothic (Debian package fonts-ipafont-gothic) has the same widths, so
   # the dialogs' texts fit their fields as they do on Windows.

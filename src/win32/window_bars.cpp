@@ -62,15 +62,19 @@ void setToolbarStyle(HWND toolbar, DWORD bit, bool on) {
   SendMessageW(toolbar, TB_SETSTYLE, 0, on ? (style | bit) : (style & ~bit));
 }
 
+int32_t windowHeight(HWND window) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  return rect.bottom - rect.top;
+}
+
 // A visible bar is hidden and shown again so that it lays itself out anew,
 // then measured; a hidden one counts 0.
 int32_t remeasure(HWND bar) {
   if (!bar || !IsWindowVisible(bar)) return 0;
   ShowWindow(bar, SW_HIDE);
   ShowWindow(bar, SW_SHOW);
-  RECT rect{};
-  GetWindowRect(bar, &rect);
-  return rect.bottom - rect.top;
+  return windowHeight(bar);
 }
 
 }  // namespace
@@ -116,9 +120,23 @@ void WindowBars::layoutStatusParts(int32_t clientWidth) {
   SendMessageW(statusBar_, SB_SETPARTS, 5, reinterpret_cast<LPARAM>(parts));
 }
 
-void WindowBars::parentResized(WPARAM wParam, LPARAM lParam) {
-  if (statusBar_) SendMessageW(statusBar_, WM_SIZE, wParam, lParam);
-  if (toolbar_) SendMessageW(toolbar_, WM_SIZE, wParam, lParam);
+// Under Wine's OpenGL renderer the main window is drawn straight to its X
+// window, and moving a child there with its old pixels copied waits for an X
+// event that never comes: the bars are placed here, their pixels not copied
+// but painted anew. Each bar's own WM_SIZE then finds it where it belongs.
+void WindowBars::parentResized(WPARAM kind, int32_t clientWidth, int32_t clientHeight) {
+  if (kind == SIZE_MINIMIZED) return;
+  constexpr UINT kPlace = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS;
+  if (statusBar_) {
+    const int32_t height = windowHeight(statusBar_);
+    SetWindowPos(statusBar_, nullptr, 0, clientHeight - height, clientWidth, height, kPlace);
+  }
+  if (toolbar_) {
+    RECT bar{};
+    GetWindowRect(toolbar_, &bar);
+    MapWindowPoints(nullptr, GetParent(toolbar_), reinterpret_cast<POINT*>(&bar), 2);
+    SetWindowPos(toolbar_, nullptr, 0, bar.top, clientWidth, bar.bottom - bar.top, kPlace);
+  }
 }
 
 bool WindowBars::answerTooltip(NMHDR* header) {

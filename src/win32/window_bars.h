@@ -27,8 +27,9 @@ class WindowBars : public ToolStatusBars {
   void checkButton(int id, bool checked);
   // Right edges of the parts for a client area `clientWidth` pixels wide.
   void layoutStatusParts(int32_t clientWidth);
-  // The main window's WM_SIZE, passed on to both bars.
-  void parentResized(WPARAM wParam, LPARAM lParam);
+  // The main window's WM_SIZE (its kind and new client size): the status bar
+  // along the bottom, the toolbar across the top, both as wide as the client.
+  void parentResized(WPARAM kind, int32_t clientWidth, int32_t clientHeight);
   // The main window's WM_NOTIFY: while the toolbar has tooltips, a tooltip
   // asking for its text gets the button's label. False for anything else.
   bool answerTooltip(NMHDR* header);

@@ -183,7 +183,7 @@ LRESULT WindowsPlayer::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_SIZE:
       frames_.clientResized(LOWORD(lParam), HIWORD(lParam));
-      bars_.parentResized(wParam, lParam);
+      bars_.parentResized(wParam, LOWORD(lParam), HIWORD(lParam));
       if (bars_.statusBar()) {
         bars_.layoutStatusParts(LOWORD(lParam));
         setStatusParts(player_);
