@@ -16,7 +16,7 @@ set(allowed_headless ${allowed_shell} headless)
 set(allowed_cli ${allowed_headless} cli)
 set(allowed_win32 ${allowed_shell} win32)
 set(allowed_qt ${allowed_shell} qt)
-set(allowed_web ${allowed_shell} web)
+set(allowed_web ${allowed_headless} web)
 
 file(GLOB_RECURSE files RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/*.h" "${SOURCE_DIR}/*.hpp"
      "${SOURCE_DIR}/*.cpp" "${SOURCE_DIR}/*.cc" "${SOURCE_DIR}/*.c")
