@@ -334,7 +334,7 @@ FilmSpec soundAfterPictures(int frames) {
 // When the tick next has work, as the host is told, state by state.
 TEST_F(Tick, NextWorkDelayFollowsTheWaitingPictureAndTheLead) {
   EXPECT_EQ(nextTickDelayMs(player), kWaitForInput);  // no movie
-  open(soundAfterPictures(40));
+  open(soundAfterPictures(100));
   EXPECT_EQ(nextTickDelayMs(player), 0);  // the restart
   EXPECT_TRUE(rig.shows());              // picture 0 before any sound
   EXPECT_EQ(nextTickDelayMs(player), 0);  // its sound
@@ -360,6 +360,13 @@ TEST_F(Tick, NextWorkDelayFollowsTheWaitingPictureAndTheLead) {
     tick();
   }
   EXPECT_EQ(player.playback.writtenBytes, 4 * 5880);
+  // However long a lead is asked for, sound not yet played is never
+  // overwritten: half the ring at most.
+  player.playback.soundLeadMs = 60000;
+  for (int i = 0; i < 200; ++i) tick();
+  EXPECT_GE(player.playback.writtenBytes, kRingBytes / 2);
+  EXPECT_LE(player.playback.writtenBytes - player.playback.elapsedBytes, kRingBytes / 2 + 5880);
+  player.playback.soundLeadMs = 90;
   // A stamp far ahead with no sound left to write is still a bounded wait:
   // the cursor must be read within a turn of the ring.
   player.playback.readAheadPosition = 1 << 20;
