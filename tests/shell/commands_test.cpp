@@ -166,7 +166,8 @@ TEST_F(Commands, ZoomAndFullScreenKeepTheBarsAsTheWordSays) {
 }
 
 // Movies at 0 and 4,096 and one 16 bytes into the block at 8,192: the scan
-// lists the blocks while it runs, the table keeps the exact offsets.
+// lists the blocks while it runs, the table keeps the exact offsets. A page's
+// dialog answers after the command has returned as cancelled.
 TEST_F(Commands, HeaderSearchFindsEveryMovieAndOpensTheChosenOne) {
   FilmSpec spec;
   Bytes file;
@@ -184,53 +185,40 @@ TEST_F(Commands, HeaderSearchFindsEveryMovieAndOpensTheChosenOne) {
   EXPECT_EQ(search.lines(),
             (std::vector<std::string>{"0 = 00000000", "1 = 00001000", "2 = 00002010"}));
   EXPECT_EQ(search.choose(-1) + search.choose(3), 2 * kHeaderSearchCancelled);  // nothing selected
+  EXPECT_EQ(search.choose(1), kHeaderChosen);
+  openChosenHeader(player, kHeaderSearchCancelled);
+  EXPECT_EQ(rig.last["title"], "three.cpk - Zentrov");
+  openChosenHeader(player, kHeaderChosen);
+  EXPECT_EQ(rig.last["title"], "three.cpk:1 - Zentrov");
   onCommand(player, kCmdSearchHeader);  // cancelled: nothing opens
   EXPECT_EQ(rig.log.substr(rig.log.size() - 7) + std::to_string(player.playback.headerIndex),
-            "search\n0");
+            "search\n1");
   rig.searchLine = 2;
   onCommand(player, kCmdSearchHeader);
   EXPECT_EQ(rig.last["title"], "three.cpk:2 - Zentrov");
   playbackTick(player);
   EXPECT_EQ(rig.pixel, greyPixel(82));
-}
-
-// A page's dialogs answer after the command has returned as cancelled: the
-// answer then opens as the blocking dialog would have, and a file named in
-// between is remembered first.
-TEST_F(Commands, DialogAnswersThatComeLater) {
-  const std::string a = greyMovie("a.cpk", 10), b = greyMovie("b.cpk", 20);
-  FilmSpec spec;
-  Bytes two;
-  for (size_t at : {0, 4096}) {
-    spec.samples = {videoSample(greyFrame(uint8_t(40 + at / 100)), 0)};
-    placeAt(two, at, buildFilm(spec));
-  }
-  const std::string twoPath = writeScratch("two.cpk", two);
-  openPlaying(a);
-  onCommand(player, kCmdOpen);  // the dialog is up; the command is over
-  EXPECT_EQ(player.shell.currentFileName, "");
-  onDropFiles(player, {twoPath});  // meanwhile
-  openChosenFile(player, scratchPath(std::string(300, 'x')));
-  EXPECT_EQ(player.shell.currentFileName, twoPath);
-  openChosenFile(player, b);
-  EXPECT_EQ(recent(3) + rig.last["status 1"], b + "|" + twoPath + "|" + a + "|Play...");
-  playbackTick(player);
-  EXPECT_EQ(rig.pixel, greyPixel(20));
-
-  ASSERT_EQ(rig.open(twoPath), OpenResult::Opened);
-  HeaderSearch search(player);
-  EXPECT_EQ(search.search(nullptr), 2);
-  EXPECT_EQ(search.choose(1), kHeaderChosen);
-  openChosenHeader(player, kHeaderSearchCancelled);  // cancelled: nothing opens
-  EXPECT_EQ(rig.last["title"], "two.cpk - Zentrov");
-  openChosenHeader(player, kHeaderChosen);
-  EXPECT_EQ(rig.last["title"], "two.cpk:1 - Zentrov");
-  playbackTick(player);
-  EXPECT_EQ(rig.pixel, greyPixel(80));
   onCommand(player, kCmdClose);  // no file left to read the header from
   const size_t mark = rig.log.size();
   openChosenHeader(player, kHeaderChosen);
   EXPECT_EQ(rig.since(mark), "");
+}
+
+// The open-file dialog of a page answers later: the answer then opens as the
+// blocking dialog would have, and a file dropped in between is remembered.
+TEST_F(Commands, OpenDialogAnswerThatComesLater) {
+  const std::string a = greyMovie("a.cpk", 10), b = greyMovie("b.cpk", 20),
+                    c = greyMovie("c.cpk", 30);
+  openPlaying(a);
+  onCommand(player, kCmdOpen);  // the dialog is up; the command is over
+  EXPECT_EQ(player.shell.currentFileName, "");
+  onDropFiles(player, {c});  // meanwhile
+  openChosenFile(player, scratchPath(std::string(300, 'x')));
+  EXPECT_EQ(player.shell.currentFileName, c);
+  openChosenFile(player, b);
+  EXPECT_EQ(recent(3) + rig.last["status 1"], b + "|" + c + "|" + a + "|Play...");
+  playbackTick(player);
+  EXPECT_EQ(rig.pixel, greyPixel(20));
 }
 
 }  // namespace

@@ -1,17 +1,8 @@
 #pragma once
 // A test-only Cinepak encoder for frames in the Saturn layout (a 12-byte frame
-// header, then one flat sequence of strip headers, codebook chunks and vector
-// chunks), and a plain model of the picture a correct decoder draws from them.
-//
-//   CinepakFrame frame(64, 64);
-//   frame.strip(64, 64)                           // 16 block rows x 16 block columns
-//       .fullCodebook(CinepakBook::kV1, {greyEntry(16)})
-//       .v1Vectors(std::vector<uint8_t>(256, 0));  // every block from V1 entry 0
-//   CinepakModel model(64, 64);                    // model.apply(frame), model.pixels()
-//   CinepakCanvas canvas(64, 64 * 64);             // canvas.decode(frame.encode())
-//
-// Chunks are written in the order they are added and nothing is checked
-// against the strip, so malformed frames are easy to make (add raw bytes).
+// header, then strip headers, codebook and vector chunks in the order added,
+// unchecked, so malformed frames are easy to make), and a plain model of the
+// picture a correct decoder draws from them.
 
 #include <cstddef>
 #include <cstdint>
@@ -27,8 +18,7 @@ namespace zentrov::test {
 // A pixel no frame draws: frame buffers start with it.
 constexpr uint32_t kUntouched = 0xDEADBEEFu;
 
-// One codebook entry as stored: four luminances (top-left, top-right,
-// bottom-left, bottom-right) and the blue and red differences.
+// One codebook entry as stored: four luminances (in raster order), U and V.
 struct CinepakEntry {
   uint8_t y[4] = {};
   int8_t u = 0;
@@ -60,9 +50,8 @@ inline CinepakBlock v4Block(uint8_t topLeft, uint8_t topRight, uint8_t bottomLef
   return CinepakBlock{CinepakCode::kV4, {topLeft, topRight, bottomLeft, bottomRight}};
 }
 
-// One chunk by its id: 0x10 key strip, 0x11 inter strip; 0x20/0x22 full V4/V1
-// codebook, 0x21/0x23 their selective updates; 0x30 intra vectors (one flag
-// bit per block), 0x31 inter vectors (codes 0 unchanged, 10 V1, 11 V4), 0x32
+// One chunk by its id: 0x10/0x11 key/inter strip; 0x20/0x22 full V4/V1
+// codebook, 0x21/0x23 their selective updates; 0x30 intra, 0x31 inter, 0x32
 // V1-only vectors. Id 0: `tail` written as it is.
 struct CinepakChunk {
   uint8_t id = 0;
@@ -121,11 +110,9 @@ class CinepakFrame {
 CinepakFrame patternCinepakFrame(uint16_t width, uint16_t height, uint32_t seed);
 
 // Random well-formed frames `width` pixels wide: one to four strips of up to
-// 40 rows, usually as wide as `width`, sometimes wider or narrower; full and
-// selective codebooks, at times past index 255 or padded with one or two
-// bytes; vector chunks of every kind. Inter chunks mix long runs of unchanged
-// blocks with short runs of coded ones, so codes straddle flag words and
-// whole words are unchanged blocks.
+// 40 rows, some wider or narrower than `width`; full and selective codebooks
+// (some past index 255 or padded); every kind of vector chunk, inter ones with
+// long runs of unchanged blocks, so codes straddle flag words.
 class RandomCinepakFrames {
  public:
   explicit RandomCinepakFrames(uint32_t seed) : rng_(seed) {}
@@ -143,8 +130,8 @@ class RandomCinepakFrames {
 };
 
 // A decoder with a frame buffer of `pixels` pixels, rows `rowPixels` apart.
-// decode() copies the sample's first `length` bytes so that a read past them
-// is seen: by the address sanitizer, or by the pixels it draws.
+// decode() copies the sample's first `length` bytes, so that a read past them
+// is seen (by the sanitizer, or by the pixels it draws).
 struct CinepakCanvas {
   CinepakCanvas(int rowPixels, size_t pixels) : width(rowPixels), frame(pixels, kUntouched) {}
   int32_t decode(const std::vector<uint8_t>& sample, size_t length = SIZE_MAX);
@@ -157,13 +144,11 @@ struct CinepakCanvas {
   CinepakDecoder decoder;
 };
 
-// The picture a correct decoder draws, written plainly from the format's
-// rules: two codebook banks per kind, the first strip of each frame drawing
-// from the first-strip bank and later strips from the later-strip bank, full
-// codebooks written to the current and the later-strip bank, strips stacked
-// below each other, pixels outside the buffer not drawn. Frames must be well
-// formed (no raw chunks; one block per block of the strip). Pixels never
-// drawn are kUntouched.
+// The picture a correct decoder draws, written plainly: two codebook banks
+// per kind (the first strip draws from the first, later strips from the
+// second; full codebooks fill the current and the second), strips stacked,
+// pixels outside the buffer not drawn, never-drawn ones kUntouched. Frames
+// must be well formed (no raw chunks; one block per block of the strip).
 class CinepakModel {
  public:
   CinepakModel(int frameWidth, int frameRows);
