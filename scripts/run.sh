@@ -3,8 +3,11 @@
 # With a display: the Windows player, zentrov.exe, under wine64, its sound
 # through the desktop's sound server. Without one: the headless zentrov-cli
 # (the stream description, the sample table, then a real-time headless play).
+# With --web: the web page, served on 127.0.0.1 and opened in the browser.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+web=
+if [ "${1:-}" = --web ]; then web=1; shift; fi
 movie=${1:-samples/sample.cpk}
 [ -f "$movie" ] || { echo "no such movie: $movie"; exit 1; }
 
@@ -16,6 +19,32 @@ install() {
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
   fi
 }
+
+if [ -n "$web" ]; then
+  install cmake make emscripten python3
+  export NODE_PATH=/usr/share/nodejs
+  cmake --preset web >/dev/null
+  cmake --build --preset web -j "$(nproc)"
+  # The page and the movie side by side in a folder of their own, so the
+  # server shows nothing else.
+  site=$(mktemp -d)
+  trap 'rm -rf "$site"' EXIT
+  cp build/web/zentrov.html build/web/zentrov-player.js "$site/"
+  name=$(basename "$movie")
+  ln -s "$(realpath "$movie")" "$site/$name"
+  port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+  query=$(python3 -c 'import sys, urllib.parse; print(urllib.parse.quote(sys.argv[1]))' "$name")
+  url="http://127.0.0.1:$port/zentrov.html?movie=$query"
+  echo "Zentrov: $url (Ctrl+C stops the server)"
+  if [ -n "${DISPLAY:-}" ]; then
+    ( sleep 1
+      if command -v xdg-open >/dev/null; then xdg-open "$url"
+      elif command -v chromium >/dev/null; then chromium "$url"
+      fi >/dev/null 2>&1 ) &
+  fi
+  python3 -m http.server "$port" --bind 127.0.0.1 --directory "$site" >/dev/null 2>&1
+  exit 0
+fi
 
 if [ -n "${DISPLAY:-}" ]; then
   install cmake make mingw-w64 wine64
