@@ -26,11 +26,6 @@ std::vector<int16_t> samples(const std::string& bytes, size_t from = 0) {
     out.push_back(int16_t(uint8_t(bytes[i]) | uint8_t(bytes[i + 1]) << 8));
   return out;
 }
-std::string run(const std::string& command) {
-  std::string out;
-  EXPECT_EQ(runCommand(command, out), 0) << command;
-  return out;
-}
 
 // A second of grey (128x96) or colour (96x64) pictures with sound of one or
 // two different sine channels at 22,050 Hz in the ffmpeg codec given; made on
@@ -43,7 +38,7 @@ std::string movie(const std::string& picture, const std::string& codec, int chan
         (grey ? "mandelbrot=size=128x96:rate=10" : "testsrc2=size=96x64:rate=10") +
         " -f lavfi -i 'aevalsrc=0.6*sin(440*2*PI*t)|0.3*sin(1000*2*PI*t)+0.1:s=22050' -vf " +
         (grey ? "hue=s=0,format=rgb24" : "format=rgb24") + " -ac " + std::to_string(channels) +
-        " -c:a " + codec + " -t 1 -c:v cinepak -f film_cpk " + quoted(path) + " 2>&1");
+        " -c:a " + codec + " -t 1 -c:v cinepak -f film_cpk " + quoted(path));
   return path;
 }
 

@@ -53,32 +53,24 @@ TEST(Cinepak, WorkedFrameDrawsFourGreyQuadrants) {
             frame);
   CinepakCanvas canvas(8, 8 * 8);
   ASSERT_EQ(canvas.decode(frame), 0);
-  for (int y = 0; y < 8; ++y) {
-    for (int x = 0; x < 8; ++x) {
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x)
       EXPECT_EQ(canvas.at(x, y),
-                x < 4 && y < 4 ? grey(16u * uint32_t(1 + (y / 2) * 2 + x / 2)) : kUntouched)
+                x < 4 && y < 4 ? grey(16u * uint32_t(1 + y / 2 * 2 + x / 2)) : kUntouched)
           << x << y;
-    }
-  }
 }
 
 // The model's colours, which every decoded frame is held to.
 TEST(Cinepak, ColoursFollowTheIntegerWeights) {
-  struct Case {
-    uint8_t y;
-    int8_t u, v;
-    uint32_t expected;
-  };
-  const Case cases[] = {{128, 0, 0, grey(128)},
-                        {100, -1, 0, rgb(100, 100, 98)},
-                        {100, 0, -1, rgb(98, 100, 100)},
-                        {100, 1, 1, rgb(101, 98, 101)},
-                        {0, -128, 127, rgb(178, 0, 0)},
-                        {255, 127, -128, rgb(75, 255, 255)},
-                        {200, 50, -60, rgb(115, 225, 255)},
-                        {10, -128, -128, rgb(0, 145, 0)}};
-  for (const Case& c : cases)
-    EXPECT_EQ(CinepakModel::colour(c.y, c.u, c.v), c.expected) << int(c.y);
+  // Y, U, V: R, G, B.
+  const int cases[][6] = {{128, 0, 0, 128, 128, 128},    {100, -1, 0, 100, 100, 98},
+                          {100, 0, -1, 98, 100, 100},    {100, 1, 1, 101, 98, 101},
+                          {0, -128, 127, 178, 0, 0},     {255, 127, -128, 75, 255, 255},
+                          {200, 50, -60, 115, 225, 255}, {10, -128, -128, 0, 145, 0}};
+  for (const auto& c : cases)
+    EXPECT_EQ(CinepakModel::colour(uint8_t(c[0]), int8_t(c[1]), int8_t(c[2])),
+              rgb(uint32_t(c[3]), uint32_t(c[4]), uint32_t(c[5])))
+        << c[0] << " " << c[1] << " " << c[2];
 }
 
 // Sequences of frames, so codebooks carry over, through each kernel set: each
@@ -197,13 +189,11 @@ TEST(Cinepak, FramesEndAtUnknownChunksSmallSizesOrTheEndMark) {
         .strip(4, 4)
         .v1Vectors({1})
         .raw({0xFF, 0x00});
+    SCOPED_TRACE(::testing::PrintToString(c.between) + " length " + std::to_string(c.length));
     CinepakCanvas canvas(4, 4 * 8);
-    const std::string name = std::to_string(c.length) + " " +
-                             (c.between.empty() ? "" : std::to_string(c.between[0])) + " " +
-                             (c.between.empty() ? "" : std::to_string(c.between[3]));
-    EXPECT_EQ(canvas.decode(frame.frameLength(c.length).encode()), c.result) << name;
-    EXPECT_EQ(canvas.at(0, 0), grey(1)) << name;
-    EXPECT_EQ(canvas.at(3, 7), c.secondStrip ? grey(2) : kUntouched) << name;
+    EXPECT_EQ(canvas.decode(frame.frameLength(c.length).encode()), c.result);
+    EXPECT_EQ(canvas.at(0, 0), grey(1));
+    EXPECT_EQ(canvas.at(3, 7), c.secondStrip ? grey(2) : kUntouched);
   }
 }
 

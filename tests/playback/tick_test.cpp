@@ -158,39 +158,6 @@ TEST(TickSound, RingHoldsEverySampleAsWholeStereoFrames) {
   }
 }
 
-// Replay and the loop wrap start the sound again at the first sample and the
-// clock from 0; while paused the ring is set up but stays stopped.
-TEST_F(Tick, ReplayAndLoopWrapRestartTheSoundAndTheClock) {
-  open(pacedMovie());
-  toggleLoop(player);
-  playbackTick(player);
-  EXPECT_TRUE(rig.shows());
-  playbackTick(player);
-  playTo(2500);
-  EXPECT_FALSE(rig.shows());
-  replayMovie(player);
-  EXPECT_EQ(tick(), kRestart + "sound play\n");
-  EXPECT_TRUE(rig.shows());
-  playbackTick(player);
-  playTo(3996);  // counted from the restart
-  EXPECT_FALSE(rig.shows());
-  playTo(4000);
-  EXPECT_TRUE(rig.shows());
-  playbackTick(player);
-  playTo(8000);
-  EXPECT_TRUE(rig.shows());  // the last frame, then round to the start
-  EXPECT_EQ(tick(), kRestart + "sound play\n");
-  pausePlayback(player);
-  for (int i = 0; i < 3; ++i) {  // frames 0, 1 and 2 by steps, then round to the start
-    stepFrame(player);
-    EXPECT_EQ(tickToFrame(), 2 * i + 1);
-  }
-  EXPECT_EQ(tick(), kRestart);  // a step into the wrap: set up, not played
-  EXPECT_TRUE(rig.shows());
-  EXPECT_EQ(rig.pixel, greyPixel(20));
-  EXPECT_FALSE(rig.shows());  // one step only
-}
-
 // A lost ring write must not shift the sound after it out of step with the
 // pictures; a picture that does not decode, or a sample that does not fit
 // the sample buffer, presents the previous picture again; an oversize sound
@@ -250,7 +217,7 @@ TEST_F(Tick, NothingIsTakenPastTheEndOrWithoutAMovie) {
 }
 
 // Play, pause, resume, steps over sound, the end, replay from the end, play
-// from the start, replay while playing, Pcm off; then close.
+// from the start, replay while playing, the loop wrap, Pcm off; then close.
 TEST_F(Tick, TransportStatesAndControlsThroughAWholeMovie) {
   const char* const playing = "Play...|enabled|100|running|play";
   const char* const paused = "Pause.|enabled|111|paused|stop";
@@ -279,8 +246,9 @@ TEST_F(Tick, TransportStatesAndControlsThroughAWholeMovie) {
   stepFrame(player);
   EXPECT_EQ(tickToFrame(), 5);
   EXPECT_EQ(transport(), "End.|disabled|010|paused|stop");
-  stepFrame(player);
-  EXPECT_EQ(tick() + std::to_string(player.playback.position), "6");
+  stepFrame(player);  // past the end: nothing taken
+  playbackTick(player);
+  EXPECT_EQ(tick() + rig.last["status 1"] + std::to_string(player.playback.position), "End.6");
   // Replay at the end enables play/pause only; the first frame is shown and
   // the movie stays paused.
   replayMovie(player);
@@ -290,9 +258,36 @@ TEST_F(Tick, TransportStatesAndControlsThroughAWholeMovie) {
   togglePlayPause(player);
   EXPECT_EQ(transport(), playing);
   EXPECT_EQ(rig.cursor, 0u);  // from the start of the sound
+  // Replay while playing and the loop wrap start the sound again at the first
+  // sample and the clock from 0; while paused the ring is set up, stopped.
+  playbackTick(player);
+  playTo(2500);
+  EXPECT_FALSE(rig.shows());
   replayMovie(player);
+  EXPECT_EQ(tick(), kRestart + "sound play\n");
   EXPECT_EQ(transport(), playing);
+  EXPECT_TRUE(rig.shows());
+  playbackTick(player);
+  playTo(3996);  // counted from the restart
+  EXPECT_FALSE(rig.shows());
+  playTo(4000);
+  EXPECT_TRUE(rig.shows());
+  toggleLoop(player);
+  playbackTick(player);
+  playTo(8000);
+  EXPECT_TRUE(rig.shows());  // the last frame, then round to the start
+  EXPECT_EQ(tick(), kRestart + "sound play\n");
+  pausePlayback(player);
+  for (int i = 0; i < 3; ++i) {  // frames 0, 1 and 2 by steps, then round to the start
+    stepFrame(player);
+    EXPECT_EQ(tickToFrame(), 2 * i + 1);
+  }
+  EXPECT_EQ(tick(), kRestart);  // a step into the wrap: set up, not played
+  EXPECT_TRUE(rig.shows());
+  EXPECT_EQ(rig.pixel, greyPixel(20));
+  EXPECT_FALSE(rig.shows());  // one step only
   // Pcm off silences at once, and through the restart that follows.
+  togglePlayPause(player);
   togglePcmOff(player);
   EXPECT_EQ(rig.log.substr(rig.log.size() - 14), "volume -10000\n");
   replayMovie(player);
@@ -310,8 +305,6 @@ TEST_F(Tick, TransportStatesAndControlsThroughAWholeMovie) {
   EXPECT_EQ(rig.log.size(), closed);
 }
 
-// Once a movie is open, playing it allocates nothing: every tick and every
-// transport command runs on the buffers made at start-up.
 // ffmpeg's layout: each picture's sound is stored after it. 30 pictures a
 // second at 44,100 Hz, a 30th of a second of sound each.
 FilmSpec soundAfterPictures(int frames) {
@@ -407,6 +400,8 @@ TEST_F(Tick, SoundWrittenAheadStaysInOrderThroughTheTransport) {
   }
 }
 
+// Once a movie is open, playing it allocates nothing: every tick and every
+// transport command runs on the buffers made at start-up.
 TEST(NoAllocation, PlayingAMovieAllocatesNothing) {
   countAllocations(true);
   int* volatile p = new int(1);  // volatile: the pair cannot be optimised away

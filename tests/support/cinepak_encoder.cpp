@@ -106,7 +106,7 @@ CinepakFrame patternCinepakFrame(uint16_t width, uint16_t height, uint32_t seed)
                         : v1Block(uint8_t(h >> 3)));
       }
     }
-    frame.intraVectors(std::move(blocks));
+    frame.add({0x30, 0, 0, {}, {}, std::move(blocks), {}});  // intra vectors
   }
   return frame;
 }

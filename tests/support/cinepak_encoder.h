@@ -21,8 +21,7 @@ constexpr uint32_t kUntouched = 0xDEADBEEFu;
 // One codebook entry as stored: four luminances (in raster order), U and V.
 struct CinepakEntry {
   uint8_t y[4] = {};
-  int8_t u = 0;
-  int8_t v = 0;
+  int8_t u = 0, v = 0;
 };
 inline CinepakEntry cinepakEntry(uint8_t y0, uint8_t y1, uint8_t y2, uint8_t y3, int8_t u = 0,
                                  int8_t v = 0) {
@@ -81,9 +80,6 @@ class CinepakFrame {
                                   std::vector<uint8_t> tail = {}) {
     return add({uint8_t(0x21 + uint8_t(book)), 0, 0, {}, std::move(updates), {}, std::move(tail)});
   }
-  CinepakFrame& intraVectors(std::vector<CinepakBlock> blocks) {  // no kSkip blocks
-    return add({0x30, 0, 0, {}, {}, std::move(blocks), {}});
-  }
   CinepakFrame& v1Vectors(const std::vector<uint8_t>& indices) {
     std::vector<CinepakBlock> blocks;
     for (uint8_t i : indices) blocks.push_back(v1Block(i));
@@ -98,8 +94,7 @@ class CinepakFrame {
   const std::vector<CinepakChunk>& chunks() const { return chunks_; }
 
  private:
-  uint16_t width_;
-  uint16_t height_;
+  uint16_t width_, height_;
   std::optional<uint32_t> frameLength_;
   std::vector<CinepakChunk> chunks_;
 };
@@ -161,9 +156,7 @@ class CinepakModel {
   static uint32_t colour(uint8_t y, int8_t u, int8_t v);
 
  private:
-  int width_;
-  int rows_;
-  int bottom_ = 0;
+  int width_, rows_, bottom_ = 0;
   std::vector<uint32_t> pixels_;
   // [kind][bank][index][pixel]: kind 0 V4, 1 V1; bank 0 first strip, 1 later strips.
   uint32_t books_[2][2][256][4] = {};

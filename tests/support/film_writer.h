@@ -1,7 +1,6 @@
 #pragma once
-// Test movies: a FILM writer, Cinepak frames of one grey level,
-// deterministic bytes, the sound a PCM sample becomes. Portable, so the
-// Windows tests build their movies with it too.
+// Test movies: a FILM writer, grey Cinepak frames, deterministic bytes, the
+// sound a PCM sample becomes. Portable: the Windows tests use it too.
 
 #include <cstdint>
 #include <string>
@@ -21,8 +20,7 @@ struct FilmSample {
 FilmSample audioSample(Bytes data);
 FilmSample videoSample(Bytes data, uint32_t timeStamp, bool keyFrame = true, int32_t info2 = 0);
 
-// Written as the FILM block, fdscCount FDSC chunks (all alike), the STAB
-// chunk, then the sample data in table order.
+// The FILM block, fdscCount FDSC chunks (all alike), STAB, the sample data.
 struct FilmSpec {
   int32_t width = 64, height = 64;
   int8_t audioChannels = 0, audioBits = 16, audioCompression = 0;
@@ -38,17 +36,15 @@ size_t firstSampleOffset(const FilmSpec& spec);                // the headerLeng
 void put32(Bytes& bytes, size_t at, uint32_t value);           // big-endian
 void placeAt(Bytes& file, size_t offset, const Bytes& movie);  // grows the file as needed
 
-// A 64x64 frame that decodes to greyPixel(level) everywhere; one whose first
-// chunk the decoder does not know.
+// A 64x64 frame of greyPixel(level); one whose first chunk is unknown.
 Bytes greyFrame(uint8_t level);
 inline uint32_t greyPixel(uint8_t level) {
   return level * 0x010101u;
 }
 Bytes brokenFrame();
 Bytes pattern(size_t n, uint32_t seed);
-// The 16-bit stereo frames (little-endian, left then right) a PCM sample of 8
-// or 16 bits, mono or planar stereo, becomes; odd lengths round up to a whole
-// frame, reading 0 past the data.
+// The 16-bit little-endian stereo frames a PCM sample of 8 or 16 bits, mono
+// or planar stereo, becomes; a partial last frame reads 0 past the data.
 Bytes expectedPcm(const Bytes& in, int bits, int channels);
 
 }  // namespace zentrov::test

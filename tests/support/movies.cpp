@@ -38,27 +38,30 @@ std::string readFile(const std::string& path) {
   return s.str();
 }
 
-int runCommand(const std::string& command, std::string& out) {
+int runCommand(const std::string& command, std::string& out, std::string* err) {
+  const std::string errPath = scratchPath("stderr.txt");
   out.clear();
-  FILE* pipe = ::popen(command.c_str(), "r");
+  FILE* pipe = ::popen((command + " 2>" + errPath).c_str(), "r");
   char buffer[4096];
   for (size_t n; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
     out.append(buffer, n);
   const int status = pipe ? ::pclose(pipe) : -1;
+  if (err) *err = readFile(errPath);
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 int runCli(const std::string& arguments, std::string& out, std::string* err) {
-  const std::string errPath = scratchPath("cli-stderr.txt");
-  const int status = runCommand(ZENTROV_CLI_PATH " " + arguments + " 2>" + errPath, out);
-  if (err) *err = readFile(errPath);
-  return status;
+  return runCommand(ZENTROV_CLI_PATH " " + arguments, out, err);
+}
+
+std::string run(const std::string& command) {
+  std::string out, err;
+  EXPECT_EQ(runCommand(command, out, &err), 0) << command << ": " << err;
+  return out;
 }
 
 std::string cli(const std::string& arguments) {
-  std::string out, err;
-  EXPECT_EQ(runCli(arguments, out, &err), 0) << arguments << ": " << err;
-  return out;
+  return run(ZENTROV_CLI_PATH " " + arguments);
 }
 
 }  // namespace zentrov::test

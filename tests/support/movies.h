@@ -16,9 +16,11 @@ inline std::string dataPath(const std::string& name) {
   return std::string(ZENTROV_TEST_DATA) + "/" + name;
 }
 // Runs a shell command, or zentrov-cli with `arguments`; returns the exit
-// status with stdout in `out` (and stderr in `err`).
-int runCommand(const std::string& command, std::string& out);
+// status with stdout in `out` (and stderr in `err`). run() and cli() return
+// the stdout of a run that must succeed.
+int runCommand(const std::string& command, std::string& out, std::string* err = nullptr);
 int runCli(const std::string& arguments, std::string& out, std::string* err = nullptr);
-std::string cli(const std::string& arguments);  // stdout of a run that must succeed
+std::string run(const std::string& command);
+std::string cli(const std::string& arguments);
 
 }  // namespace zentrov::test
