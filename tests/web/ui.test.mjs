@@ -100,6 +100,21 @@ const walk = [
       await waitStatus(page, (s) => s[1] === 'Play...' && Number(s[2]) > 0);
     },
     state: 'Play...' },
+  { step: 'Pcm off', act: () => chooseMenu(page, 'View', 'Pcm off'), menu: { 'Pcm off': [false, true] } },
+  // Without waiting for the sound clock the 4-second sample ends far sooner.
+  { step: 'No Wait plays to the end at once', act: async () => {
+      await chooseMenu(page, 'View', 'FrameRate', 'No Wait');
+      await click(page, 'button', 'replay');
+      if ((await status(page))[1] !== 'Play...') await ctrl('p');
+      const start = Date.now();
+      await waitStatus(page, (s) => s[1] === 'End.');
+      assert.ok(Date.now() - start < 3000, `No Wait took ${Date.now() - start} ms`);
+      const m = await menuStates(page, ['View', 'FrameRate'], ['No Wait', 'Normal']);
+      assert.deepEqual([m['No Wait'].checked, m.Normal.checked], [true, false]);
+      await chooseMenu(page, 'View', 'FrameRate', 'Normal');
+      await chooseMenu(page, 'View', 'Pcm off');
+    },
+    menu: { 'Pcm off': [false, false] } },
 ];
 
 test('transport walk: status, toolbar, menus, title', async () => {
@@ -137,7 +152,10 @@ test('zoom x1, x2 and full screen; keys in full screen; Esc and a click leave it
   // Windows player) and is left by a click, or by Esc after keys: there
   // Ctrl+P toggles without the menu.
   assert.equal((await menuStates(page, ['View', 'Zoom'], ['Full screen']))['Full screen'].disabled, true);
+  await click(page, 'button', 'loop play'); // playing all along
+  await click(page, 'button', 'replay'); // after "End." Play/Pause is grayed
   await ctrl('p');
+  await waitStatus(page, (s) => s[1] === 'Play...');
   for (const keys of [false, true]) {
     await click(page, 'button', 'full screen');
     await page.waitForFunction(() => document.fullscreenElement !== null, { timeout: 3000 });
@@ -158,6 +176,7 @@ test('zoom x1, x2 and full screen; keys in full screen; Esc and a click leave it
     assert.deepEqual(await canvasBox(page), { width: w, height: h });
     assert.equal((await status(page))[1], 'Play...');
   }
+  await click(page, 'button', 'loop play');
   assert.deepEqual(page.problems, []);
 });
 
