@@ -5,7 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <deque>
+#include <memory>
+#include <random>
+#include <stdexcept>
 #include <vector>
 
 #include "support/cinepak_encoder.h"
@@ -14,6 +18,198 @@ namespace zentrov::test {
 namespace {
 
 using Kernels = CinepakDecoder::Kernels;
+
+constexpr uint32_t kUntouched = 0xDEADBEEFu;  // a pixel no frame draws
+
+// Random well-formed frames `width` pixels wide: one to four strips of up to
+// 40 rows, some wider or narrower than `width`; full and selective codebooks
+// (some past index 255 or padded); every kind of vector chunk, inter ones with
+// long runs of unchanged blocks, so codes straddle flag words.
+class RandomCinepakFrames {
+ public:
+  explicit RandomCinepakFrames(uint32_t seed) : rng_(seed) {}
+  int pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
+  bool chance(int percent) { return pick(1, 100) <= percent; }
+
+  CinepakFrame next(int width, int rows) {
+    CinepakFrame f{uint16_t(width), uint16_t(rows)};
+    for (int s = pick(1, 4); s > 0; --s) {
+      const uint16_t bottom = uint16_t(pick(0, 40));
+      const uint16_t right = uint16_t(chance(80) ? width : pick(0, width + 12));
+      f.strip(bottom, right, chance(50));
+      if (chance(60)) codebook(f, CinepakBook::kV4);
+      if (chance(60)) codebook(f, CinepakBook::kV1);
+      for (int c = chance(15) ? 2 : 1; c > 0; --c) vectors(f, size_t(bottom / 4) * (right / 4));
+    }
+    return f;
+  }
+
+ private:
+  uint8_t byte() { return uint8_t(pick(0, 255)); }
+  CinepakEntry entry() {
+    return cinepakEntry(byte(), byte(), byte(), byte(), int8_t(byte()), int8_t(byte()));
+  }
+  void codebook(CinepakFrame& frame, CinepakBook book) {
+    if (chance(50)) {
+      std::vector<CinepakEntry> entries(size_t(pick(1, 300)));  // past 256: ignored
+      for (CinepakEntry& e : entries) e = entry();
+      frame.fullCodebook(book, entries);
+      return;
+    }
+    std::vector<std::pair<int, CinepakEntry>> updates;
+    const int percent = pick(1, 60);
+    for (int i = 0; i < 260; ++i)  // flags past index 255 are ignored
+      if (chance(percent)) updates.push_back({i, entry()});
+    // Padding of one or two bytes the loop must not read as a flag word.
+    frame.selectiveCodebook(book, updates, std::vector<uint8_t>(size_t(pick(0, 2)), 0xFF));
+  }
+  void vectors(CinepakFrame& frame, size_t blocks) {
+    const int kind = pick(0, 2);  // intra, inter, V1 only
+    const int v4Percent = pick(0, 100);
+    // Inter: runs of unchanged blocks up to `longestSkip` long, between runs
+    // of coded blocks up to `longestCoded`.
+    const int longestSkip = kind == 1 ? (chance(50) ? pick(1, 80) : pick(0, 3)) : 0;
+    const int longestCoded = pick(1, 6);
+    std::vector<CinepakBlock> list;
+    while (list.size() < blocks) {
+      for (int n = pick(0, longestSkip); n > 0 && list.size() < blocks; --n)
+        list.push_back(CinepakBlock{});  // unchanged
+      for (int n = pick(1, longestCoded); n > 0 && list.size() < blocks; --n)
+        list.push_back(kind != 2 && chance(v4Percent) ? v4Block(byte(), byte(), byte(), byte())
+                                                      : v1Block(byte()));
+    }
+    // For 0x32 every block is V1 and only its index is written.
+    frame.add({uint8_t(0x30 + kind), 0, 0, {}, {}, std::move(list), {}});
+  }
+
+  std::mt19937 rng_;
+};
+
+// A decoder with a frame buffer of `pixels` pixels, rows `rowPixels` apart.
+struct CinepakCanvas {
+  CinepakCanvas(int rowPixels, size_t pixels) : width(rowPixels), frame(pixels, kUntouched) {}
+  // Decodes a copy of the sample's first `length` bytes, so that a read past
+  // them is seen: by the sanitizer, or (index 255 and set flags behind them)
+  // by the pixels it draws.
+  int32_t decode(const std::vector<uint8_t>& sample, size_t length = SIZE_MAX) {
+#if defined(__SANITIZE_ADDRESS__)
+    constexpr size_t kTail = 0;
+#else
+    constexpr size_t kTail = 64;
+#endif
+    length = std::min(length, sample.size());
+    std::unique_ptr<uint8_t[]> copy(new uint8_t[length + kTail]);
+    std::fill(copy.get(), copy.get() + length + kTail, 0xFF);
+    std::copy(sample.begin(), sample.begin() + ptrdiff_t(length), copy.get());
+    return decoder.decodeFrame(copy.get(), length, frame.data(), frame.size(), width);
+  }
+  // A pixel as drawn, without byte 3 (it carries no meaning), or kUntouched.
+  uint32_t at(size_t i) const {
+    return frame[i] == kUntouched ? kUntouched : frame[i] & 0xFFFFFFu;
+  }
+  uint32_t at(int x, int y) const {
+    return at(size_t(y) * size_t(width) + size_t(x));
+  }
+
+  int width;
+  std::vector<uint32_t> frame;
+  CinepakDecoder decoder;
+};
+
+// The picture a correct decoder draws, written plainly: two codebook banks
+// per kind (the first strip draws from the first, later strips from the
+// second; full codebooks fill the current and the second), strips stacked,
+// pixels outside the buffer not drawn, never-drawn ones kUntouched. Frames
+// must be well formed (no raw chunks; one block per block of the strip).
+class CinepakModel {
+ public:
+  CinepakModel(int frameWidth, int frameRows)
+      : width_(frameWidth),
+        rows_(frameRows),
+        pixels_(size_t(frameWidth) * size_t(frameRows), kUntouched) {}
+
+  const std::vector<uint32_t>& pixels() const { return pixels_; }
+  int bottom() const { return bottom_; }  // the row below the last frame's last strip
+
+  // One pixel of the decoded frame, 0x00RRGGBB.
+  static uint32_t colour(uint8_t y, int8_t u, int8_t v) {
+    auto component = [y](double term) {
+      const int value = int(y) + int(std::floor(term / 1024.0));
+      return uint32_t(std::clamp(value, 0, 255));
+    };
+    const uint32_t red = component(1436.0 * v);
+    const uint32_t green = component(-731.0 * v - 352.0 * u);
+    const uint32_t blue = component(1815.0 * u);
+    return (red << 16) | (green << 8) | blue;
+  }
+
+  void apply(const CinepakFrame& frame) {
+    int bank = 0;
+    int top = 0;  // pixel row of the current strip's first block row
+    bottom_ = 0;
+    int blockRows = 0, blockColumns = 0;
+    for (const CinepakChunk& c : frame.chunks()) {
+      const int kind = (c.id >> 1) & 1;  // codebooks: 0 V4, 1 V1
+      switch (c.id) {
+        case 0x10:
+        case 0x11:
+          blockRows = c.bottom / 4;
+          blockColumns = c.right / 4;
+          break;
+        case 0x20:
+        case 0x22:
+          for (size_t i = 0; i < c.entries.size() && i < 256; ++i) {
+            for (int p = 0; p < 4; ++p) {
+              const CinepakEntry& e = c.entries[i];
+              books_[kind][bank][i][p] = books_[kind][1][i][p] = colour(e.y[p], e.u, e.v);
+            }
+          }
+          break;
+        case 0x21:
+        case 0x23:
+          for (const auto& [index, e] : c.updates) {
+            for (int p = 0; p < 4 && index < 256; ++p)
+              books_[kind][bank][index][p] = colour(e.y[p], e.u, e.v);
+          }
+          break;
+        case 0x30:
+        case 0x31:
+        case 0x32:
+          if (c.blocks.size() != size_t(blockRows) * size_t(blockColumns)) {
+            throw std::invalid_argument("the model needs one block per block of the strip");
+          }
+          for (size_t n = 0; n < c.blocks.size(); ++n) {
+            const CinepakBlock& b = c.blocks[n];
+            // Pixel (dx, dy) of the block, in quadrant q. V1: each pixel of the
+            // entry covers one quadrant; V4: each quadrant is one entry, drawn
+            // as its own 2x2 group.
+            for (int dy = 0; dy < 4 && b.code != CinepakCode::kSkip; ++dy) {
+              for (int dx = 0; dx < 4; ++dx) {
+                const int q = (dy / 2) * 2 + dx / 2;
+                const int x = int(n) % blockColumns * 4 + dx,
+                          y = top + int(n) / blockColumns * 4 + dy;
+                if (x >= width_ || y >= rows_) continue;
+                pixels_[size_t(y) * size_t(width_) + size_t(x)] =
+                    b.code == CinepakCode::kV1 ? books_[1][bank][b.index[0]][q]
+                                               : books_[0][bank][b.index[q]][(dy % 2) * 2 + dx % 2];
+              }
+            }
+          }
+          bottom_ = top += blockRows * 4;
+          bank = 1;
+          break;
+        default:
+          throw std::invalid_argument("the model reads only well-formed chunks");
+      }
+    }
+  }
+
+ private:
+  int width_, rows_, bottom_ = 0;
+  std::vector<uint32_t> pixels_;
+  // [kind][bank][index][pixel]: kind 0 V4, 1 V1; bank 0 first strip, 1 later strips.
+  uint32_t books_[2][2][256][4] = {};
+};
 
 uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) {
   return (r << 16) | (g << 8) | b;

@@ -49,7 +49,9 @@ class Tick : public ::testing::Test {
     return rig.since(mark);
   }
   void playTo(uint64_t bytes) { rig.cursor = uint32_t(bytes & kRingMask); }
+  bool showsAt(uint64_t bytes) { return playTo(bytes), rig.shows(); }
   // Ticks until a frame is shown, at most four times; the entry shown or -1.
+  int32_t stepToFrame() { return stepFrame(player), tickToFrame(); }
   int32_t tickToFrame() {
     for (int i = 0; i < 4; ++i) {
       const int32_t at = player.playback.position;
@@ -106,10 +108,8 @@ TEST_F(Tick, PicturesBeforeTheFirstSoundDoNotWait) {
   EXPECT_EQ(rig.last["sound"], "");
   EXPECT_FALSE(rig.shows());  // the sound, which starts the ring
   EXPECT_EQ(rig.last["sound"], "play");
-  playTo(3996);
-  EXPECT_FALSE(rig.shows());
-  playTo(4000);
-  EXPECT_TRUE(rig.shows());
+  EXPECT_FALSE(showsAt(3996));
+  EXPECT_TRUE(showsAt(4000));
 }
 
 // Each sample's sound goes into the ring back to back as whole 16-bit stereo
@@ -194,10 +194,8 @@ TEST_F(Tick, HugeTimeBaseSaturatesTheDueStamp) {
   spec.timeBase = 0x7FFFFFFF;
   open(spec);
   EXPECT_TRUE(rig.shows());
-  playTo(4);
-  EXPECT_FALSE(rig.shows());
-  playTo(400000);
-  EXPECT_TRUE(rig.shows());
+  EXPECT_FALSE(showsAt(4));
+  EXPECT_TRUE(showsAt(400000));
 }
 
 // An empty table, a step past the end and a step after a refused header
@@ -243,8 +241,7 @@ TEST_F(Tick, TransportStatesAndControlsThroughAWholeMovie) {
   const size_t mark = rig.log.size();
   EXPECT_EQ(tickToFrame(), 3);
   EXPECT_EQ(rig.since(mark).substr(0, 16), "write 4000 4000\n");
-  stepFrame(player);
-  EXPECT_EQ(tickToFrame(), 5);
+  EXPECT_EQ(stepToFrame(), 5);
   EXPECT_EQ(transport(), "End.|disabled|010|paused|stop");
   stepFrame(player);  // past the end: nothing taken
   playbackTick(player);
@@ -261,27 +258,21 @@ TEST_F(Tick, TransportStatesAndControlsThroughAWholeMovie) {
   // Replay while playing and the loop wrap start the sound again at the first
   // sample and the clock from 0; while paused the ring is set up, stopped.
   playbackTick(player);
-  playTo(2500);
-  EXPECT_FALSE(rig.shows());
+  EXPECT_FALSE(showsAt(2500));
   replayMovie(player);
   EXPECT_EQ(tick(), kRestart + "sound play\n");
   EXPECT_EQ(transport(), playing);
   EXPECT_TRUE(rig.shows());
   playbackTick(player);
-  playTo(3996);  // counted from the restart
-  EXPECT_FALSE(rig.shows());
-  playTo(4000);
-  EXPECT_TRUE(rig.shows());
+  EXPECT_FALSE(showsAt(3996));  // counted from the restart
+  EXPECT_TRUE(showsAt(4000));
   toggleLoop(player);
   playbackTick(player);
-  playTo(8000);
-  EXPECT_TRUE(rig.shows());  // the last frame, then round to the start
+  EXPECT_TRUE(showsAt(8000));  // the last frame, then round to the start
   EXPECT_EQ(tick(), kRestart + "sound play\n");
   pausePlayback(player);
-  for (int i = 0; i < 3; ++i) {  // frames 0, 1 and 2 by steps, then round to the start
-    stepFrame(player);
-    EXPECT_EQ(tickToFrame(), 2 * i + 1);
-  }
+  // Frames 0, 1 and 2 by steps, then round to the start.
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(stepToFrame(), 2 * i + 1);
   EXPECT_EQ(tick(), kRestart);  // a step into the wrap: set up, not played
   EXPECT_TRUE(rig.shows());
   EXPECT_EQ(rig.pixel, greyPixel(20));

@@ -106,7 +106,7 @@ TEST(StartUp, FailingStepShowsItsBoxAndEndsStartUp) {
       " window InitialNuvandGL CreateStatusBar CreateToolBar GetDC GetDeviceCaps"
       " CreateDirectDraw CreatePalette CreateSurface InitialNGLDirectSound";
   const std::string memory = " {DRELLIX Error: not enough memory(";
-  const std::pair<std::string, std::string> cases[] = {
+  std::vector<std::pair<std::string, std::string>> cases = {
       {"window", ""},
       {"CreateDirectDraw",
        " {DRELLIX Error: DirectDraw\xE3\x81\x8C\xE4\xBD\xBF\xE7\x94\xA8\xE3\x81\xA7\xE3\x81\x8D"
@@ -114,12 +114,10 @@ TEST(StartUp, FailingStepShowsItsBoxAndEndsStartUp) {
       {"CreatePalette", memory + "palette)|00000000}"},
       {"CreateSurface", " {DRELLIX Error: DD:SetCooperativeLevel|00000001}"},
       {"InitialNGLDirectSound", ""},
-      {"malloc 0", memory + "stab)|00000000}"},
-      {"malloc 1", memory + "buffer)|00000000}"},
-      {"malloc 2", memory + "sector)|00000000}"},
-      {"malloc 3", memory + "bitmap)|00000000}"},
-      {"malloc 4", memory + "pcm)|00000000}"},
   };
+  for (const char* buffer : {"stab", "buffer", "sector", "bitmap", "pcm"})
+    cases.push_back(
+        {"malloc " + std::to_string(cases.size() - 5), memory + buffer + ")|00000000}"});
   for (const auto& [failAt, box] : cases) {
     FakePorts rig;
     rig.player.buffers = WorkBuffers{};

@@ -1,22 +1,17 @@
 #pragma once
-// A test-only Cinepak encoder for frames in the Saturn layout (a 12-byte frame
+// A test-only Cinepak encoder for frames in the Saturn layout: a 12-byte frame
 // header, then strip headers, codebook and vector chunks in the order added,
-// unchecked, so malformed frames are easy to make), and a plain model of the
-// picture a correct decoder draws from them.
+// unchecked, so malformed frames are easy to make.
 
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <random>
 #include <utility>
 #include <vector>
 
 #include "codec/cinepak_decoder.h"
 
 namespace zentrov::test {
-
-// A pixel no frame draws: frame buffers start with it.
-constexpr uint32_t kUntouched = 0xDEADBEEFu;
 
 // One codebook entry as stored: four luminances (in raster order), U and V.
 struct CinepakEntry {
@@ -103,63 +98,5 @@ class CinepakFrame {
 // blocks from full codebooks in the first strip, strips of at most 64 rows);
 // `seed` varies the picture.
 CinepakFrame patternCinepakFrame(uint16_t width, uint16_t height, uint32_t seed);
-
-// Random well-formed frames `width` pixels wide: one to four strips of up to
-// 40 rows, some wider or narrower than `width`; full and selective codebooks
-// (some past index 255 or padded); every kind of vector chunk, inter ones with
-// long runs of unchanged blocks, so codes straddle flag words.
-class RandomCinepakFrames {
- public:
-  explicit RandomCinepakFrames(uint32_t seed) : rng_(seed) {}
-  CinepakFrame next(int width, int rows);
-  int pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
-  bool chance(int percent) { return pick(1, 100) <= percent; }
-
- private:
-  uint8_t byte() { return uint8_t(pick(0, 255)); }
-  CinepakEntry entry();
-  void codebook(CinepakFrame& frame, CinepakBook book);
-  void vectors(CinepakFrame& frame, size_t blocks);
-
-  std::mt19937 rng_;
-};
-
-// A decoder with a frame buffer of `pixels` pixels, rows `rowPixels` apart.
-// decode() copies the sample's first `length` bytes, so that a read past them
-// is seen (by the sanitizer, or by the pixels it draws).
-struct CinepakCanvas {
-  CinepakCanvas(int rowPixels, size_t pixels) : width(rowPixels), frame(pixels, kUntouched) {}
-  int32_t decode(const std::vector<uint8_t>& sample, size_t length = SIZE_MAX);
-  // A pixel as drawn, without byte 3 (it carries no meaning), or kUntouched.
-  uint32_t at(size_t i) const { return frame[i] == kUntouched ? kUntouched : frame[i] & 0xFFFFFFu; }
-  uint32_t at(int x, int y) const { return at(size_t(y) * size_t(width) + size_t(x)); }
-
-  int width;
-  std::vector<uint32_t> frame;
-  CinepakDecoder decoder;
-};
-
-// The picture a correct decoder draws, written plainly: two codebook banks
-// per kind (the first strip draws from the first, later strips from the
-// second; full codebooks fill the current and the second), strips stacked,
-// pixels outside the buffer not drawn, never-drawn ones kUntouched. Frames
-// must be well formed (no raw chunks; one block per block of the strip).
-class CinepakModel {
- public:
-  CinepakModel(int frameWidth, int frameRows);
-
-  void apply(const CinepakFrame& frame);
-  const std::vector<uint32_t>& pixels() const { return pixels_; }
-  int bottom() const { return bottom_; }  // the row below the last frame's last strip
-
-  // One pixel of the decoded frame, 0x00RRGGBB.
-  static uint32_t colour(uint8_t y, int8_t u, int8_t v);
-
- private:
-  int width_, rows_, bottom_ = 0;
-  std::vector<uint32_t> pixels_;
-  // [kind][bank][index][pixel]: kind 0 V4, 1 V1; bank 0 first strip, 1 later strips.
-  uint32_t books_[2][2][256][4] = {};
-};
 
 }  // namespace zentrov::test
