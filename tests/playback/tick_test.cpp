@@ -60,7 +60,8 @@ class Tick : public ::testing::Test {
     return -1;
   }
   // Status | play/pause menu item | its button enabled, down; next frame
-  // enabled | flags | the sound's last start or stop.
+  // enabled | flags | the sound's last start or stop; after an action.
+  std::string after(void (*action)(Player&)) { return action(player), transport(); }
   std::string transport() {
     auto& l = rig.last;
     return l["status 1"] + "|" + l["menu 40014"] + "|" + l["button 40014"] + l["down 40014"] +
@@ -220,19 +221,15 @@ TEST_F(Tick, TransportStatesAndControlsThroughAWholeMovie) {
   const char* const playing = "Play...|enabled|100|running|play";
   const char* const paused = "Pause.|enabled|111|paused|stop";
   open(pacedMovie());
-  playbackTick(player);
-  EXPECT_EQ(transport(), playing);
-  togglePlayPause(player);
-  EXPECT_EQ(transport(), paused);
+  EXPECT_EQ(after(playbackTick), playing);
+  EXPECT_EQ(after(togglePlayPause), paused);
   playbackTick(player);
   EXPECT_EQ(player.playback.position, 1);  // paused: nothing handled
   rig.cursor = 1234;
-  togglePlayPause(player);
-  EXPECT_EQ(transport(), playing);
+  EXPECT_EQ(after(togglePlayPause), playing);
   EXPECT_EQ(rig.cursor, 1234u);  // on from where it stopped
   togglePlayPause(player);
-  stepFrame(player);
-  EXPECT_EQ(transport(), "Pause.|enabled|111|paused+step|stop");
+  EXPECT_EQ(after(stepFrame), "Pause.|enabled|111|paused+step|stop");
   EXPECT_EQ(tickToFrame(), 1);
   EXPECT_EQ(transport(), paused);
   // A step over sound writes it into the stopped ring, then shows the frame
@@ -248,12 +245,10 @@ TEST_F(Tick, TransportStatesAndControlsThroughAWholeMovie) {
   EXPECT_EQ(tick() + rig.last["status 1"] + std::to_string(player.playback.position), "End.6");
   // Replay at the end enables play/pause only; the first frame is shown and
   // the movie stays paused.
-  replayMovie(player);
-  EXPECT_EQ(transport(), "End.|enabled|110|paused+step|stop");
+  EXPECT_EQ(after(replayMovie), "End.|enabled|110|paused+step|stop");
   EXPECT_EQ(tickToFrame(), 1);
   EXPECT_EQ(transport(), "End.|enabled|110|paused|stop");
-  togglePlayPause(player);
-  EXPECT_EQ(transport(), playing);
+  EXPECT_EQ(after(togglePlayPause), playing);
   EXPECT_EQ(rig.cursor, 0u);  // from the start of the sound
   // Replay while playing and the loop wrap start the sound again at the first
   // sample and the clock from 0; while paused the ring is set up, stopped.
@@ -286,8 +281,7 @@ TEST_F(Tick, TransportStatesAndControlsThroughAWholeMovie) {
   EXPECT_EQ(rig.last["volume"] + rig.last["check 40021"], "-100001");
   // Close: nothing left to play or resume, and nothing remembered.
   const size_t closing = rig.log.size();
-  closeMovie(player);
-  EXPECT_EQ(transport(), "|disabled|000|paused|stop");
+  EXPECT_EQ(after(closeMovie), "|disabled|000|paused|stop");
   EXPECT_EQ(rig.since(closing).find("set "), std::string::npos);
   const size_t closed = rig.log.size();
   stepFrame(player);
