@@ -11,6 +11,7 @@ const LEAD_MS = 250;             // sound kept ahead of the play cursor
 const BACKGROUND_LEAD_MS = 2000; // in a hidden tab, whose timers run once a second
 const EXTRAPOLATE_S = 0.025;     // the cursor runs on from a report by at most this
 const MOVIE_FOLDER = '/movies';
+const MAX_NAME_BYTES = 259;
 const SETTINGS_ITEM = 'Zentrov';
 const HANDLE_DB = 'Zentrov';
 const CMD = {
@@ -323,7 +324,18 @@ class ZentrovPlayer extends HTMLElement {
 
   // A name the movie folder can hold: no folders in it.
   fileName(name) {
-    return String(name).replace(/[\/\\]/g, '_').replace(/^\.+$/, '_') || 'movie.cpk';
+    let file = String(name).replace(/[\/\\]/g, '_').replace(/^\.+$/, '_') || 'movie.cpk';
+    // The player holds 259 bytes of a name: a longer one loses the end of
+    // its stem, keeping its extension.
+    const bytes = (t) => new TextEncoder().encode(t).length;
+    if (bytes(file) > MAX_NAME_BYTES) {
+      const dot = file.lastIndexOf('.');
+      const ext = dot > 0 && file.length - dot <= 8 ? file.slice(dot) : '';
+      let stem = [...file.slice(0, file.length - ext.length)];
+      while (stem.length && bytes(stem.join('') + ext) > MAX_NAME_BYTES) stem.pop();
+      file = stem.join('') + ext;
+    }
+    return file;
   }
 
   // Puts the movie into the module's file system without a copy; the last
@@ -521,6 +533,8 @@ class ZentrovPlayer extends HTMLElement {
     this.fullScreenOn = on;
     this.menubar.classList.toggle('hidden', on);
     this.pictureEl.classList.toggle('full', on);
+    // The button that was pressed goes out of sight: the keys come here.
+    this.focus({preventScroll: true});
     if (on) {
       const request = this.requestFullscreen ? this.requestFullscreen() : null;
       // Without a gesture the browser refuses; the picture still covers the page.
@@ -1148,6 +1162,12 @@ class ZentrovPlayer extends HTMLElement {
     this.root.append(style, this.menubar, this.toolbar, this.pictureEl, this.statusEl, this.filePicker);
 
     this.addEventListener('keydown', (e) => this.onKey(e));
+    // Keys that reach no element (the focus was on a control that went
+    // away) belong to the page's first player.
+    document.addEventListener('keydown', (e) => {
+      if ((e.target === document.body || e.target === document.documentElement) &&
+          document.querySelector('zentrov-player') === this) this.onKey(e);
+    });
     this.addEventListener('mousedown', () => this.gesture());
     this.root.addEventListener('click', () => this.closeMenus());
     document.addEventListener('mousedown', (e) => { if (!e.composedPath().includes(this)) this.closeMenus(); });
