@@ -5,7 +5,7 @@ import { mkdirSync } from 'node:fs';
 import { basename, join } from 'node:path';
 import { after, before, test } from 'node:test';
 import {
-  closeAll, Cmd, SAMPLE, canvasPixels, cli, cliFrames, command, info, launch, makeMovies, openBytes,
+  closeAll, Cmd, SAMPLE, canvasPixels, cli, cliFrames, command, info, launch, makeAdxMovie, openBytes,
   openPage, pictureDiff, readBmp, readWav, repoFile, settle, status, table, takeAudioTap,
   tempDir, waitStatus,
 } from './harness.mjs';
@@ -22,7 +22,7 @@ before(async () => {
     repoFile('tests/data/gray_s8_mono.cpk'), // 8-bit mono, 196x148
     repoFile('tests/data/silent_96x64.cpk'), // no sound
     repoFile('tests/data/malformed/undamaged_adx_reference.cpk'), // ADX, 64x64
-    ...makeMovies(dir), // ADX, 100x60: shown 100x64
+    makeAdxMovie(dir), // ADX, 100x60: shown 100x64
   ];
   page = await openPage(await launch());
 });

@@ -2,17 +2,16 @@
 // puppeteer-core, the page's element reached through its test contract and
 // its accessible structure, and zentrov-cli as the reference.
 import { execFileSync, spawn } from 'node:child_process';
+import { createInterface } from 'node:readline';
 import { existsSync, mkdtempSync, readFileSync, readdirSync, rmSync } from 'node:fs';
-import { createServer } from 'node:net';
 import { tmpdir } from 'node:os';
 import { basename, join } from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
 import puppeteer from 'puppeteer-core';
 
-export const REPO = fileURLToPath(new URL('../..', import.meta.url));
+const REPO = fileURLToPath(new URL('../..', import.meta.url));
 export const PAGE = process.env.ZENTROV_PAGE ?? join(REPO, 'build/web/zentrov.html');
 export const CLI = process.env.ZENTROV_CLI ?? join(REPO, 'build/debug/zentrov-cli');
-export const CHROMIUM = process.env.CHROMIUM ?? '/usr/bin/chromium';
 export const SAMPLE = join(REPO, 'samples/sample.cpk');
 export const repoFile = (p) => join(REPO, p);
 
@@ -23,12 +22,7 @@ export async function closeAll() {
   while (cleanups.length) await cleanups.pop()();
 }
 
-export const Cmd = {
-  open: 40001, about: 40003, noWait: 40005, normal: 40006, zoom1: 40010, zoom2: 40011,
-  replay: 40013, playPause: 40014, nextFrame: 40015, loop: 40016, property: 40017,
-  searchHeader: 40020, pcmOff: 40021, fullScreen: 40022, close: 40024,
-  toolbarButton: 40035, toolbarFlat: 40036, toolbarHide: 40038,
-};
+export const Cmd = { normal: 40006, replay: 40013, playPause: 40014, nextFrame: 40015, loop: 40016 };
 export const UNKNOWN_HEADER = '未知のヘッダです。　再生できません。';
 
 export function cli(...args) {
@@ -58,12 +52,12 @@ const ff = (...args) => execFileSync('ffmpeg', ['-hide_banner', '-loglevel', 'er
 // Movies the committed ones do not cover, made by ffmpeg as a black box:
 // ADX sound in a picture narrower than a strip's multiple and shorter than
 // the player's smallest frame.
-export function makeMovies(dir) {
+export function makeAdxMovie(dir) {
   const adx = join(dir, 'adx_100x60.cpk');
   ff('-f', 'lavfi', '-i', 'testsrc=size=100x60:rate=10', '-f', 'lavfi',
      '-i', 'sine=frequency=440:sample_rate=22050', '-t', '1.5', '-c:v', 'cinepak',
      '-c:a', 'adpcm_adx', '-ac', '2', '-f', 'film_cpk', adx);
-  return [adx];
+  return adx;
 }
 
 // A 24-bit bottom-up BMP as top-down RGBA.
@@ -89,39 +83,20 @@ export function cliFrames(movie, dir) {
     .map((f) => [Number(f.slice(0, -4)), join(dir, f)]));
 }
 
+// zentrov-cli audio writes one 44-byte header: 16-bit stereo from byte 44.
 export function readWav(file) {
   const b = readFileSync(file);
-  let at = 12, rate = 0;
-  while (at + 8 <= b.length) {
-    const id = b.toString('latin1', at, at + 4), size = b.readUInt32LE(at + 4);
-    if (id === 'fmt ') rate = b.readUInt32LE(at + 12);
-    if (id === 'data') {
-      const data = b.subarray(at + 8, at + 8 + size);
-      return { rate, samples: new Int16Array(data.buffer.slice(data.byteOffset, data.byteOffset + data.length)) };
-    }
-    at += 8 + size + (size & 1);
-  }
-  throw new Error(`${file}: no data chunk`);
+  return { rate: b.readUInt32LE(24), samples: new Int16Array(b.buffer.slice(b.byteOffset + 44, b.byteOffset + b.length)) };
 }
 
-// Frees a port for a server; the race with another process is harmless here.
-export async function freePort() {
-  return new Promise((ok, fail) => {
-    const s = createServer().listen(0, '127.0.0.1', () => {
-      const { port } = s.address();
-      s.close(() => ok(port));
-    }).on('error', fail);
-  });
-}
-
+// python3's http.server on a free port of 127.0.0.1; resolves to its address.
 export async function serve(root) {
-  const port = await freePort();
-  const server = spawn('python3', ['-m', 'http.server', String(port), '--bind', '127.0.0.1',
-                                   '--directory', root], { stdio: 'ignore' });
+  const server = spawn('python3', ['-u', '-m', 'http.server', '0', '--bind', '127.0.0.1', '--directory', root],
+                       { stdio: ['ignore', 'pipe', 'ignore'] });
   cleanups.push(() => server.kill());
-  const url = `http://127.0.0.1:${port}/`;
-  for (let i = 0; i < 100; ++i) {
-    try { await fetch(url); return url; } catch { await new Promise((r) => setTimeout(r, 100)); }
+  for await (const line of createInterface({ input: server.stdout })) {
+    const port = /port (\d+)/.exec(line)?.[1];
+    if (port) return `http://127.0.0.1:${port}/`;
   }
   throw new Error('http.server did not start');
 }
@@ -130,7 +105,7 @@ export async function launch() {
   if (!existsSync(PAGE))
     throw new Error(`${PAGE} is missing: build it with the web preset first`);
   const browser = await puppeteer.launch({
-    executablePath: CHROMIUM, headless: true,
+    executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium', headless: true,
     args: ['--no-sandbox', '--autoplay-policy=no-user-gesture-required', '--window-size=1024,768'],
   });
   cleanups.push(() => browser.close());
@@ -174,12 +149,10 @@ export async function openPage(browser, url = pathToFileURL(PAGE).href) {
   return page;
 }
 
-export async function ready(page) {
-  await page.evaluate(async () => {
-    await customElements.whenDefined('zentrov-player');
-    await window.__player().ready;
-  });
-}
+export const ready = (page) => page.evaluate(async () => {
+  await customElements.whenDefined('zentrov-player');
+  await window.__player().ready;
+});
 
 export async function openBytes(page, file, name = basename(file)) {
   const b64 = readFileSync(file).toString('base64');
@@ -224,11 +197,9 @@ export async function canvasPixels(page) {
 export function pictureDiff(got, want) {
   if (got.width !== want.width || got.height !== want.height)
     return `size ${got.width}x${got.height}, want ${want.width}x${want.height}`;
-  let bad = 0, first = -1;
-  for (let i = 0; i < want.rgba.length; ++i) {
-    if (got.rgba[i] !== want.rgba[i]) { if (first < 0) first = i; ++bad; }
-  }
-  if (!bad) return '';
+  const first = want.rgba.findIndex((v, i) => got.rgba[i] !== v);
+  if (first < 0) return '';
+  const bad = want.rgba.filter((v, i) => got.rgba[i] !== v).length;
   const p = first >> 2, x = p % want.width, y = (p / want.width) | 0;
   return `${bad} bytes differ, first at (${x},${y}): got ${[...got.rgba.subarray(p * 4, p * 4 + 4)]}, ` +
          `want ${[...want.rgba.subarray(p * 4, p * 4 + 4)]}`;
@@ -246,30 +217,25 @@ export async function takeAudioTap(page) {
 // The accessible controls, found as a user (or a screen reader) finds them:
 // by role and name in the accessibility tree, so only what is shown.
 export async function control(page, role, name) {
-  const handle = await page.waitForSelector(`aria/${name}[role="${role}"]`, { timeout: 3000 })
-    .catch(() => null);
+  const handle = await page.waitForSelector(`aria/${name}[role="${role}"]`, { timeout: 3000 }).catch(() => null);
   if (!handle) throw new Error(`no visible ${role} named "${name}"`);
   return handle;
 }
 
-export async function controlState(page, role, name) {
-  const h = await control(page, role, name);
-  return h.evaluate((e) => ({
-    disabled: e.disabled === true || e.getAttribute('aria-disabled') === 'true',
-    checked: e.getAttribute('aria-checked') === 'true' || e.getAttribute('aria-pressed') === 'true',
-  }));
-}
-
-export const button = (page, label) => controlState(page, 'button', label);
 export const click = async (page, role, name) => (await control(page, role, name)).click();
+
+// [disabled, checked or pressed]
+export const controlState = async (page, role, name) => (await control(page, role, name)).evaluate((e) => [
+  e.disabled === true || e.getAttribute('aria-disabled') === 'true',
+  e.getAttribute('aria-checked') === 'true' || e.getAttribute('aria-pressed') === 'true']);
 
 // Opens the menus along `path` (menu, submenus) and returns the states of
 // `items` in the last one; Escape closes them again.
 export async function menuStates(page, path, items) {
-  for (const name of path) await click(page, 'menuitem', name);
+  await chooseMenu(page, ...path);
   const states = {};
   for (const item of items) states[item] = await controlState(page, 'menuitem', item);
-  for (let i = 0; i < path.length; ++i) await page.keyboard.press('Escape');
+  for (const _ of path) await page.keyboard.press('Escape');
   return states;
 }
 
