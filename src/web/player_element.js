@@ -9,7 +9,7 @@ const WAIT_FOR_INPUT = -1;
 const SLICE_MS = 12;             // longest run of ticks before the page gets a turn
 const LEAD_MS = 250;             // sound kept ahead of the play cursor
 const BACKGROUND_LEAD_MS = 2000; // in a hidden tab, whose timers run once a second
-const EXTRAPOLATE_S = 0.025;     // the cursor runs on from a report by at most this
+const EXTRAPOLATE_S = 0.012;     // the cursor runs on from a report by at most this (a report comes every 11 ms)
 const MOVIE_FOLDER = '/movies';
 const MAX_NAME_BYTES = 259;
 const SETTINGS_ITEM = 'Zentrov';
@@ -847,10 +847,13 @@ class ZentrovPlayer extends HTMLElement {
   }
 
   // The message box: one at a time, in order.
-  message(text, caption) {
+  message(text, caption, onOk) {
     const ok = el('button', {}, 'OK');
     const d = this.dialog('message', caption, [el('div', {class: 'text'}, text), ok]);
-    ok.onclick = () => d.close();
+    ok.onclick = () => {
+      d.close();
+      if (onOk) onOk();
+    };
     this.showDialog(d, ok);
   }
 
@@ -895,8 +898,9 @@ class ZentrovPlayer extends HTMLElement {
       if (name && !this.hasStored(name)) {
         const file = await this.recentFile(name);
         if (file === null) {
-          this.chooseFile(Object.assign(new String(name), {id}));
-          this.message(`Choose ${name} to open it again.`, 'Zentrov');
+          // Its OK is the click that lets the page show the file chooser.
+          this.message(`Choose ${name} to open it again.`, 'Zentrov',
+                       () => this.chooseFile(Object.assign(new String(name), {id})));
           return;
         }
         this.store(name, new Uint8Array(await file.arrayBuffer()));

@@ -21,7 +21,9 @@ namespace {
 WebPlayer* g_player = nullptr;
 std::string g_text;  // the last text handed to the script; valid until the next call
 
-bool alive() { return g_player && !g_player->destroyed(); }
+bool alive() {
+  return g_player && !g_player->destroyed();
+}
 
 const char* hand(std::string text) {
   g_text = std::move(text);

@@ -107,13 +107,27 @@ bool WebSoundRing::write(uint32_t offset, const uint8_t* data, uint32_t bytes) {
   return true;
 }
 
-void WebSoundRing::clear() { zt_js_sound("clear", 0); }
-void WebSoundRing::setPosition(uint32_t offset) { zt_js_sound("position", int32_t(offset & kRingMask)); }
-void WebSoundRing::setPan(int32_t pan) { zt_js_sound("pan", pan); }
-void WebSoundRing::setVolume(int32_t volume) { zt_js_sound("volume", volume); }
-void WebSoundRing::setFrequency(uint32_t hz) { zt_js_sound("frequency", int32_t(hz)); }
-void WebSoundRing::playLooping() { zt_js_sound("play", 0); }
-void WebSoundRing::stop() { zt_js_sound("stop", 0); }
+void WebSoundRing::clear() {
+  zt_js_sound("clear", 0);
+}
+void WebSoundRing::setPosition(uint32_t offset) {
+  zt_js_sound("position", int32_t(offset & kRingMask));
+}
+void WebSoundRing::setPan(int32_t pan) {
+  zt_js_sound("pan", pan);
+}
+void WebSoundRing::setVolume(int32_t volume) {
+  zt_js_sound("volume", volume);
+}
+void WebSoundRing::setFrequency(uint32_t hz) {
+  zt_js_sound("frequency", int32_t(hz));
+}
+void WebSoundRing::playLooping() {
+  zt_js_sound("play", 0);
+}
+void WebSoundRing::stop() {
+  zt_js_sound("stop", 0);
+}
 
 WebFrameOutput::WebFrameOutput() {
   for (Surface& s : surfaces_) s.pixels.reset(new uint32_t[kDecodedFramePixels]());
@@ -160,17 +174,30 @@ void WebFrameOutput::enterFullScreen(const WindowLayout& layout) {
   zt_js_full_screen(1);
 }
 
-void WebFrameOutput::leaveFullScreen() { zt_js_full_screen(0); }
+void WebFrameOutput::leaveFullScreen() {
+  zt_js_full_screen(0);
+}
 
-void WebControls::setStatusText(int part, const char* text) { zt_js_status(part, text ? text : ""); }
-void WebControls::setMenuItemState(int id, MenuState state) { zt_js_menu_state(id, int(state)); }
-void WebControls::checkMenuItem(int id, bool checked) { zt_js_menu_check(id, checked); }
-void WebControls::enableButton(int id, bool enabled) { zt_js_button_enable(id, enabled); }
-void WebControls::checkButton(int id, bool checked) { zt_js_button_check(id, checked); }
+void WebControls::setStatusText(int part, const char* text) {
+  zt_js_status(part, text ? text : "");
+}
+void WebControls::setMenuItemState(int id, MenuState state) {
+  zt_js_menu_state(id, int(state));
+}
+void WebControls::checkMenuItem(int id, bool checked) {
+  zt_js_menu_check(id, checked);
+}
+void WebControls::enableButton(int id, bool enabled) {
+  zt_js_button_enable(id, enabled);
+}
+void WebControls::checkButton(int id, bool checked) {
+  zt_js_button_check(id, checked);
+}
 
 void WebControls::setRecentFileItems(const std::vector<RecentFileItem>& items) {
   std::string lines;
-  for (const RecentFileItem& item : items) lines += std::to_string(item.id) + "\t" + item.label + "\n";
+  for (const RecentFileItem& item : items)
+    lines += std::to_string(item.id) + "\t" + item.label + "\n";
   zt_js_recent(lines.c_str());
 }
 
@@ -178,15 +205,31 @@ void WebControls::showMessage(const std::string& text, const std::string& captio
   zt_js_message(text.c_str(), caption.c_str());
 }
 
-void WebControls::setWindowTitle(const std::string& title) { zt_js_title(title.c_str()); }
-void WebControls::closeWindow() { zt_js_close(); }
+void WebControls::setWindowTitle(const std::string& title) {
+  zt_js_title(title.c_str());
+}
+void WebControls::closeWindow() {
+  zt_js_close();
+}
 
-void WebBars::setToolbarFlat(bool flat) { zt_js_bar("flat", flat); }
-void WebBars::setToolbarLabels(bool on) { zt_js_bar("labels", on); }
-void WebBars::showToolbar(bool shown) { zt_js_bar("toolbar", shown); }
-void WebBars::showStatusBar(bool shown) { zt_js_bar("status", shown); }
-int32_t WebBars::measureToolbar() { return zt_js_measure("toolbar"); }
-int32_t WebBars::measureStatusBar() { return zt_js_measure("status"); }
+void WebBars::setToolbarFlat(bool flat) {
+  zt_js_bar("flat", flat);
+}
+void WebBars::setToolbarLabels(bool on) {
+  zt_js_bar("labels", on);
+}
+void WebBars::showToolbar(bool shown) {
+  zt_js_bar("toolbar", shown);
+}
+void WebBars::showStatusBar(bool shown) {
+  zt_js_bar("status", shown);
+}
+int32_t WebBars::measureToolbar() {
+  return zt_js_measure("toolbar");
+}
+int32_t WebBars::measureStatusBar() {
+  return zt_js_measure("status");
+}
 
 bool WebSettings::readDword(const std::string& key, const std::string& name, uint32_t& value) {
   return zt_js_setting_read(key.c_str(), name.c_str(), 0, &value) != 0;
@@ -237,20 +280,23 @@ int WebDialogs::searchHeader(HeaderSearch&) {
   return kHeaderSearchCancelled;
 }
 
-void WebDialogs::openHomePage(const std::string& address) { zt_js_home_page(address.c_str()); }
+void WebDialogs::openHomePage(const std::string& address) {
+  zt_js_home_page(address.c_str());
+}
 
 void WebDialogs::copyToClipboard(const std::vector<uint8_t>& dib) {
   zt_js_clipboard(dib.data(), uint32_t(dib.size()));
 }
 
-WebPlayer::WebPlayer()
-    : player_(Ports{sound_, frames_, controls_, settings_, dialogs_, &bars_}) {}
+WebPlayer::WebPlayer() : player_(Ports{sound_, frames_, controls_, settings_, dialogs_, &bars_}) {}
 
 bool WebPlayer::start() {
   player_.shell.programPath = "zentrov.html";
   return initialApplication(player_, *this);
 }
 
-void WebPlayer::releaseSoundDevice() { zt_js_sound("release", 0); }
+void WebPlayer::releaseSoundDevice() {
+  zt_js_sound("release", 0);
+}
 
 }  // namespace zentrov::web
