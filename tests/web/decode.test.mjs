@@ -12,25 +12,26 @@ import {
 
 after(closeAll);
 
-let dir, movies, page;
+// Movies and whether they have sound, all opened one after another in one
+// page as a user would; the last is made by ffmpeg.
+const dir = tempDir();
+const movies = [
+  [SAMPLE, true],
+  [repoFile('tests/data/testsrc_s16_stereo.cpk'), true], // 16-bit stereo
+  [repoFile('tests/data/gray_s8_mono.cpk'), true], // 8-bit mono, 196x148
+  [repoFile('tests/data/silent_96x64.cpk'), false],
+  [repoFile('tests/data/malformed/undamaged_adx_reference.cpk'), true], // ADX, 64x64
+  [join(dir, 'adx_100x60.cpk'), true], // ADX, shown 100x64
+].map(([movie, sound]) => ({ movie, name: basename(movie), sound }));
+let page;
 
 before(async () => {
-  dir = tempDir();
-  movies = [
-    SAMPLE,
-    repoFile('tests/data/testsrc_s16_stereo.cpk'), // 16-bit stereo
-    repoFile('tests/data/gray_s8_mono.cpk'), // 8-bit mono, 196x148
-    repoFile('tests/data/silent_96x64.cpk'), // no sound
-    repoFile('tests/data/malformed/undamaged_adx_reference.cpk'), // ADX, 64x64
-    makeAdxMovie(dir), // ADX, 100x60: shown 100x64
-  ];
+  makeAdxMovie(dir);
   page = await openPage(await launch());
 });
 
-for (const name of ['sample.cpk', 'testsrc_s16_stereo.cpk', 'gray_s8_mono.cpk',
-                    'silent_96x64.cpk', 'undamaged_adx_reference.cpk', 'adx_100x60.cpk']) {
+for (const { movie, name } of movies) {
   test(`every frame of ${name} equals zentrov-cli frames`, async () => {
-    const movie = movies.find((m) => basename(m) === name);
     const out = join(dir, `${name}.frames`);
     mkdirSync(out);
     const want = cliFrames(movie, out);
@@ -63,10 +64,8 @@ for (const name of ['sample.cpk', 'testsrc_s16_stereo.cpk', 'gray_s8_mono.cpk',
 // at its own pace. It must follow the WAV from its first sample with nothing
 // missing, changed or put in between, at least up to the last picture's time
 // (the sound stops at "End.").
-for (const name of ['sample.cpk', 'testsrc_s16_stereo.cpk', 'gray_s8_mono.cpk',
-                    'undamaged_adx_reference.cpk', 'adx_100x60.cpk']) {
+for (const { movie, name } of movies.filter((m) => m.sound)) {
   test(`the sound of ${name} as played equals zentrov-cli audio`, async () => {
-    const movie = movies.find((m) => basename(m) === name);
     const wavFile = join(dir, `${name}.wav`);
     cli('audio', movie, wavFile);
     const wav = readWav(wavFile);

@@ -53,11 +53,9 @@ const ff = (...args) => execFileSync('ffmpeg', ['-hide_banner', '-loglevel', 'er
 // ADX sound in a picture narrower than a strip's multiple and shorter than
 // the player's smallest frame.
 export function makeAdxMovie(dir) {
-  const adx = join(dir, 'adx_100x60.cpk');
   ff('-f', 'lavfi', '-i', 'testsrc=size=100x60:rate=10', '-f', 'lavfi',
      '-i', 'sine=frequency=440:sample_rate=22050', '-t', '1.5', '-c:v', 'cinepak',
-     '-c:a', 'adpcm_adx', '-ac', '2', '-f', 'film_cpk', adx);
-  return adx;
+     '-c:a', 'adpcm_adx', '-ac', '2', '-f', 'film_cpk', join(dir, 'adx_100x60.cpk'));
 }
 
 // A 24-bit bottom-up BMP as top-down RGBA.
