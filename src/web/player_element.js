@@ -948,6 +948,19 @@ class ZentrovPlayer extends HTMLElement {
       this.menuKey(e);
       return;
     }
+    // The menu bar reached by Tab: Enter, Space or Down opens the menu there.
+    const top = this.topMenus.find((t) => t.node === this.root.activeElement);
+    if (top && (e.key === 'Enter' || e.key === ' ' || e.key === 'ArrowDown')) {
+      e.preventDefault();
+      this.showMenu(top, true);
+      return;
+    }
+    if (top && (e.key === 'ArrowLeft' || e.key === 'ArrowRight')) {
+      e.preventDefault();
+      const at = this.topMenus.indexOf(top) + (e.key === 'ArrowRight' ? 1 : -1);
+      this.topMenus[(at + this.topMenus.length) % this.topMenus.length].node.focus();
+      return;
+    }
     if (e.altKey && !e.ctrlKey && e.key.length === 1) {
       const top = this.topMenus.find((t) => t.key === e.key.toLowerCase());
       if (top) {
@@ -1110,7 +1123,7 @@ class ZentrovPlayer extends HTMLElement {
     this.topMenus = [];
     for (const menu of MENU) {
       const {frag, key} = mnemonicNodes(menu.text);
-      const node = el('div', {role: 'menuitem', tabindex: '-1', 'aria-haspopup': 'menu',
+      const node = el('div', {role: 'menuitem', tabindex: this.topMenus.length ? '-1' : '0', 'aria-haspopup': 'menu',
                               'aria-expanded': 'false', 'aria-label': plain(menu.text)}, frag);
       const list = this.menuList(menu.items, plain(menu.text));
       const top = {node, list, key};
@@ -1138,7 +1151,7 @@ class ZentrovPlayer extends HTMLElement {
     for (const b of TOOLBAR) {
       if (!b) { this.toolbar.append(el('div', {class: 'sep', 'aria-hidden': 'true'})); continue; }
       const [image, id, enabled, check, label] = b;
-      const button = el('button', {type: 'button', 'aria-label': label, title: label, tabindex: '-1'},
+      const button = el('button', {type: 'button', 'aria-label': label, title: label},
                         el('span', {class: 'image', style: `background-position:${-16 * image}px 0`}),
                         el('span', {class: 'label', 'aria-hidden': 'true'}, label));
       if (check) button.setAttribute('aria-pressed', 'false');
