@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Runs the Windows player's tests under wine64 in a private X server, sound
-# server and Wine prefix (scripts/win_env.sh), then stops them again:
-# the in-process tests with and without a sound server, then the black-box
-# test of zentrov.exe (a screenshot and the sound it played).
+# server and Wine prefix (scripts/win_env.sh), then stops them again: for
+# each of Wine's DirectDraw renderers (gdi, drawing into the window's own
+# pixels, and gl, Wine's default, through OpenGL) the in-process tests with
+# and without a sound server, then the black-box test of zentrov.exe (a
+# screenshot and the sound it played).
 # Expects the mingw64 preset and a native zentrov-cli (release or debug) built.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -25,13 +27,16 @@ quiet() { grep -v -E '^ALSA lib ' || true; }
 run() { "$WINE" "$tests" "$@" 2>&1 | quiet; return "${PIPESTATUS[0]}"; }
 
 status=0
-echo "-- in-process, with the sound server"
-run --gtest_filter='-NoSoundServer.*' || status=1
-echo "-- in-process, without a sound server"
-PULSE_SERVER="unix:$XDG_RUNTIME_DIR/none" XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR/none" \
-  run --gtest_filter='NoSoundServer.*' || status=1
-echo "-- black box: zentrov.exe on the bundled sample"
-tests/win32/black_box_test.sh "$exe" "$cli" samples/sample.cpk "$work/black_box" || status=1
+for renderer in gdi gl; do
+  win_env_renderer "$renderer"
+  echo "-- in-process, with the sound server ($renderer renderer)"
+  run --gtest_filter='-NoSoundServer.*' || status=1
+  echo "-- in-process, without a sound server ($renderer renderer)"
+  PULSE_SERVER="unix:$XDG_RUNTIME_DIR/none" XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR/none" \
+    run --gtest_filter='NoSoundServer.*' || status=1
+  echo "-- black box: zentrov.exe on the bundled sample ($renderer renderer)"
+  tests/win32/black_box_test.sh "$exe" "$cli" samples/sample.cpk "$work/black_box_$renderer" || status=1
+done
 
 win_env_stop
 rm -f "$WIN_ENV_CAPTURE"

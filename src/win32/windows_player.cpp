@@ -198,6 +198,10 @@ LRESULT WindowsPlayer::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_COMMAND:
       onCommand(player_, LOWORD(wParam));
+      // A zoom or full-screen switch ends with its first picture shown: under
+      // Wine's OpenGL renderer that first blit to new surfaces is slow, and
+      // done here it does not hold up the messages that follow the switch.
+      UpdateWindow(window_);
       return 0;
     case WM_NOTIFY:
       // The labels are the tooltips while they are not shown.
@@ -211,6 +215,7 @@ LRESULT WindowsPlayer::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_LBUTTONDOWN:
       leaveFullScreen(player_);
+      UpdateWindow(window_);
       return 0;
     case WM_DROPFILES:
       onDropFiles(reinterpret_cast<HDROP>(wParam));

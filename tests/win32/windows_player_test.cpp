@@ -5,11 +5,14 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <functional>
 #include <regex>
+#include <thread>
 
 #include "playback/command_ids.h"
 #include "playback/movie_open.h"
@@ -348,6 +351,49 @@ TEST(WindowsPlayer, SoundPacesEachFrameThenTheWindowPausesZoomsAndTearsDown) {
     EXPECT_EQ(run.host.soundDevice(), nullptr);
     EXPECT_EQ(video.directDraw, nullptr);
   }
+}
+
+// While a looped movie plays, another thread switches the window between x1,
+// x2 and full screen, twice; once each switch is done the window answers
+// within 100 ms. A window that hangs ends the test program.
+TEST(WindowsPlayer, WindowAnswersAfterEachZoomAndFullScreenSwitch) {
+  PlayerRun run(writeMovie("zoomed.cpk", buildFilm(soundedMovie(20, 0.1, kWidth, kHeight))));
+  ASSERT_TRUE(run.started);
+  run.command(kCmdLoop);
+  ASSERT_TRUE(run.runUntil([&] { return !run.status(kStatusPosition).empty(); }));
+  HWND window = run.host.window();
+  // The message (a command, or a click that leaves full screen) and the client width it leads to.
+  const int screen = GetSystemMetrics(SM_CXSCREEN);
+  const std::tuple<UINT, int, int> switches[] = {
+      {WM_COMMAND, kCmdZoom2, 2 * kWidth}, {WM_COMMAND, kCmdZoom1, kWidth},
+      {WM_COMMAND, kCmdFullScreen, screen}, {WM_LBUTTONDOWN, 0, kWidth},
+      {WM_COMMAND, kCmdZoom2, 2 * kWidth}, {WM_COMMAND, kCmdFullScreen, screen},
+      {WM_LBUTTONDOWN, 0, kWidth}, {WM_COMMAND, kCmdZoom2, 2 * kWidth}};
+  std::atomic<bool> done{false};
+  std::wstring answers;
+  std::thread user([&] {
+    const auto send = [window](UINT message, WPARAM wParam, UINT timeoutMs) {
+      DWORD_PTR result = 0;
+      return SendMessageTimeoutW(window, message, wParam, 0, SMTO_NORMAL, timeoutMs, &result) != 0;
+    };
+    for (const auto& [message, command, width] : switches) {
+      if (!send(message, WPARAM(command), 10000) || !send(WM_NULL, 0, 5000)) {
+        // The window's thread hangs and the test cannot finish: say where and end here.
+        std::fprintf(stderr, "the window hangs after message %u %d\n", message, command);
+        std::fflush(stderr);
+        TerminateProcess(GetCurrentProcess(), 1);
+      }
+      Sleep(50);
+      RECT client{};
+      GetClientRect(window, &client);
+      answers += std::to_wstring(client.right == width) + (send(WM_NULL, 0, 100) ? L"a " : L"- ");
+    }
+    done = true;
+  });
+  run.runUntil([&] { return done.load(); }, 60000);
+  user.join();
+  EXPECT_EQ(answers, L"1a 1a 1a 1a 1a 1a 1a 1a ");
+  EXPECT_EQ(run.status(kStatusState), L"Play...");
 }
 
 TEST(WindowsPlayer, TraceOptionShowsEachStartUpStepInOrderAndAFailedStepEndsTheSetUp) {
