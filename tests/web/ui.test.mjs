@@ -13,11 +13,12 @@ after(closeAll);
 
 let page;
 const title = () => page.evaluate(() => document.title);
-const ctrl = async (key) => {
-  await page.keyboard.down('Control');
+const chord = async (modifier, key) => {
+  await page.keyboard.down(modifier);
   await page.keyboard.press(key);
-  await page.keyboard.up('Control');
+  await page.keyboard.up(modifier);
 };
+const ctrl = (key) => chord('Control', key);
 const clickPicture = async () => (await page.evaluateHandle(() => window.__player().canvas)).click();
 const until = (test, timeout) => waitStatus(page, test, timeout);
 const size = (s) => s[3].replace(/ /g, ''); // ' 96x 64'
@@ -173,8 +174,9 @@ async function dialogText(label) {
   return (await openDialogs(page)).find((d) => d.label === label).text;
 }
 
-test('Property shows the movie\'s values and its table; About', async () => {
-  await chooseMenu(page, 'View', 'Property...');
+test('Alt+Enter shows Property: the movie\'s values and its table; About', async () => {
+  await clickPicture();
+  await chord('Alt', 'Enter');
   const text = await dialogText('Property');
   for (const line of cli('info', SAMPLE).trim().split('\n')) {
     const [field, value] = line.split(': ');
