@@ -51,6 +51,11 @@ OpenResult openMovie(Player& player, const OpenRequest& request) {
     state.headerIndex = 0;
   }
   player.adx.reset();
+  // Rows a new movie's frames never draw (a picture shorter than the
+  // smallest frame, an inter frame first) must show black, not the last
+  // movie's picture.
+  if (player.buffers.decodedFrame)
+    std::fill_n(player.buffers.decodedFrame.get(), kDecodedFramePixels, 0u);
   ports.frames.clearBackSurfaces();
   ports.sound.clear();
   ports.controls.setStatusText(kStatusState, "");
