@@ -1,6 +1,5 @@
-// Whole movies driven through repeated ticks and the transport, with a play
-// cursor the test moves: when each frame is shown, which bytes land where in
-// the ring, the restarts of the sound, the controls, and no allocation.
+// Whole movies driven through ticks and the transport, with a play cursor
+// the test moves.
 
 #include <gtest/gtest.h>
 
@@ -387,6 +386,17 @@ TEST_F(Tick, SoundWrittenAheadStaysInOrderThroughTheTransport) {
 
 // Once a movie is open, playing it allocates nothing: every tick and every
 // transport command runs on the buffers made at start-up.
+// A new movie starts from a black picture: rows its frames never draw do
+// not show the last movie's.
+TEST_F(Tick, OpeningClearsTheDecodedPicture) {
+  open(movie(0, {videoSample(greyFrame(200), 0)}));
+  EXPECT_TRUE(rig.shows());
+  ASSERT_EQ(player.buffers.decodedFrame[0], greyPixel(200));
+  open(soundAfterPictures(2));
+  const uint32_t* frame = player.buffers.decodedFrame.get();
+  EXPECT_EQ(std::count(frame, frame + kDecodedFramePixels, 0u), long(kDecodedFramePixels));
+}
+
 TEST(NoAllocation, PlayingAMovieAllocatesNothing) {
   countAllocations(true);
   int* volatile p = new int(1);  // volatile: the pair cannot be optimised away
