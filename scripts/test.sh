@@ -3,7 +3,8 @@
 # native Debug and address+undefined sanitizer builds with their unit tests,
 # the Release build, both mingw-w64 cross builds, the Windows player's tests
 # under wine64 (in a private X server and sound server), and each fuzz target
-# for a short, fixed time on the committed corpus.
+# for a short, fixed time on the committed corpus; the web page (Emscripten)
+# and its tests in headless chromium.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,11 +13,13 @@ JOBS=${JOBS:-$(nproc)}
 
 packages=(cmake make g++ clang libclang-rt-14-dev libgtest-dev googletest libpng-dev
           mingw-w64 ffmpeg file python3 wine64 xvfb pulseaudio pulseaudio-utils imagemagick
-          xdotool fonts-ipafont-gothic)
+          xdotool fonts-ipafont-gothic emscripten chromium nodejs)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
 done
+# A Node.js from elsewhere than Debian brings its own npm.
+command -v npm >/dev/null || missing+=(npm)
 if [ ${#missing[@]} -gt 0 ]; then
   echo "== installing: ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
@@ -26,7 +29,10 @@ fi
 
 step() { echo; echo "== $*"; }
 
-for preset in debug asan release mingw64 mingw32 fuzz; do
+# Emscripten's optimizer finds Debian's acorn only through NODE_PATH when
+# node is not Debian's own.
+export NODE_PATH=${NODE_PATH:+$NODE_PATH:}/usr/share/nodejs
+for preset in debug asan release mingw64 mingw32 fuzz web; do
   step "configure and build: $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$JOBS"
@@ -51,6 +57,10 @@ done
 
 step "Windows player tests under wine64"
 ./scripts/test_win32.sh
+
+step "web player tests in headless chromium"
+(cd tests/web && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error &&
+  node --test)
 
 step "fuzz targets, ${FUZZ_SECONDS}s each"
 for target in $(find build/fuzz -name "*_fuzz" -type f -perm -u+x | sort); do
