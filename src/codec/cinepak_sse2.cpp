@@ -11,7 +11,10 @@
 
 #include "codec/cinepak_kernels.h"
 
-#if defined(__x86_64__) || defined(_M_X64) || defined(__i386__) || defined(_M_IX86)
+// A compiler that offers the SSE2 intrinsics on another target (WebAssembly
+// SIMD maps them) builds them too: there they always run.
+#if defined(__x86_64__) || defined(_M_X64) || defined(__i386__) || defined(_M_IX86) || \
+    defined(__SSE2__)
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
 #define ZENTROV_CINEPAK_SSE2 1
 #elif defined(__GNUC__) && !defined(__clang__)
