@@ -1,6 +1,5 @@
-// Cinepak frames: worked examples that pin the format; random frames of every
-// shape against the plain model through each kernel set, whole and cut at
-// every length; frames that end early, hostile sizes and reads past a chunk.
+// Cinepak frames: worked examples that pin the format, random frames against
+// a plain model through each kernel set, damaged and cut frames.
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,4 @@
-// Opening movies: where the header is found, both layouts, the chunk loop,
-// the clamps, every refusal, damaged movies played through, and the controls
-// around the reading.
+// Opening movies: headers found, clamped or refused; damaged movies played.
 
 #include <gtest/gtest.h>
 

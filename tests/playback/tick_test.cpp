@@ -384,8 +384,6 @@ TEST_F(Tick, SoundWrittenAheadStaysInOrderThroughTheTransport) {
   }
 }
 
-// Once a movie is open, playing it allocates nothing: every tick and every
-// transport command runs on the buffers made at start-up.
 // A new movie starts from a black picture: rows its frames never draw do
 // not show the last movie's.
 TEST_F(Tick, OpeningClearsTheDecodedPicture) {
@@ -397,6 +395,8 @@ TEST_F(Tick, OpeningClearsTheDecodedPicture) {
   EXPECT_EQ(std::count(frame, frame + kDecodedFramePixels, 0u), long(kDecodedFramePixels));
 }
 
+// Once a movie is open, playing it allocates nothing: every tick and every
+// transport command runs on the buffers made at start-up.
 TEST(NoAllocation, PlayingAMovieAllocatesNothing) {
   countAllocations(true);
   int* volatile p = new int(1);  // volatile: the pair cannot be optimised away

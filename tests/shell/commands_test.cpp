@@ -1,6 +1,4 @@
-// Command dispatch: every command id onto its operation or port, opening
-// from the menu, the recent items and dropped files, zoom and full screen,
-// and the Search header dialog.
+// Command dispatch: every command id onto its operation or port.
 
 #include "shell/commands.h"
 

@@ -1,6 +1,4 @@
-// Start-up and teardown: the named steps in order with their trace boxes,
-// what a failing step shows and that nothing runs after it, and the
-// teardown's order.
+// Start-up and teardown: the named steps in order, and failing steps.
 
 #include "shell/startup.h"
 
