@@ -135,6 +135,10 @@ TEST(Cli, ExitCodesAndMessages) {
       EXPECT_TRUE(std::ifstream(dir + "/000000." + format).good()) << format << " " << blocked;
     }
   }
+  const std::string help = cli("info --help");
+  for (const char* usage : {"info FILE", "table FILE", "headers FILE", "play FILE", "frames FILE",
+                            "audio FILE", "bench FILE"})
+    EXPECT_NE(help.find(usage), std::string::npos) << usage;
   // Paced by the silent clock: every frame once, in order, never early.
   silent.timeBase = 1000;
   silent.samples.clear();

@@ -50,7 +50,6 @@ class Tick : public ::testing::Test {
   void playTo(uint64_t bytes) { rig.cursor = uint32_t(bytes & kRingMask); }
   bool showsAt(uint64_t bytes) { return playTo(bytes), rig.shows(); }
   // Ticks until a frame is shown, at most four times; the entry shown or -1.
-  int32_t stepToFrame() { return stepFrame(player), tickToFrame(); }
   int32_t tickToFrame() {
     for (int i = 0; i < 4; ++i) {
       const int32_t at = player.playback.position;
@@ -58,15 +57,16 @@ class Tick : public ::testing::Test {
     }
     return -1;
   }
+  int32_t stepToFrame() { return stepFrame(player), tickToFrame(); }
   // Status | play/pause menu item | its button enabled, down; next frame
-  // enabled | flags | the sound's last start or stop; after an action.
-  std::string after(void (*action)(Player&)) { return action(player), transport(); }
+  // enabled | flags | the sound's last start or stop.
   std::string transport() {
     auto& l = rig.last;
     return l["status 1"] + "|" + l["menu 40014"] + "|" + l["button 40014"] + l["down 40014"] +
            l["button 40015"] + "|" + (player.playback.paused ? "paused" : "running") +
            (player.playback.stepRequest ? "+step" : "") + "|" + l["sound"];
   }
+  std::string after(void (*action)(Player&)) { return action(player), transport(); }
 
   FakePorts rig;
   Player& player = rig.player;
@@ -198,13 +198,22 @@ TEST_F(Tick, HugeTimeBaseSaturatesTheDueStamp) {
   EXPECT_TRUE(showsAt(400000));
 }
 
-// An empty table, a step past the end and a step after a refused header
-// all stop without taking an entry.
+// An empty table, a step into the end and a step after a refused header all
+// stop without taking an entry.
 TEST_F(Tick, NothingIsTakenPastTheEndOrWithoutAMovie) {
   open(movie(2));
   toggleLoop(player);
   playbackTick(player);
   EXPECT_EQ(rig.last["status 1"] + tick(), "End.");
+  toggleLoop(player);
+  open(movie(2, {videoSample(greyFrame(1), 0), audioSample(pattern(400, 1)),
+                 audioSample(pattern(400, 2))}));
+  EXPECT_TRUE(rig.shows());
+  pausePlayback(player);
+  stepFrame(player);  // over the last sounds into the end
+  playbackTick(player);
+  playbackTick(player);
+  EXPECT_EQ(rig.last["status 1"] + tick() + std::to_string(player.playback.position), "End.3");
   open(pacedMovie());
   playbackTick(player);
   ASSERT_EQ(rig.open(writeScratch("junk.cpk", Bytes(300, 'x'))), OpenResult::UnknownHeader);
@@ -239,9 +248,6 @@ TEST_F(Tick, TransportStatesAndControlsThroughAWholeMovie) {
   EXPECT_EQ(rig.since(mark).substr(0, 16), "write 4000 4000\n");
   EXPECT_EQ(stepToFrame(), 5);
   EXPECT_EQ(transport(), "End.|disabled|010|paused|stop");
-  stepFrame(player);  // past the end: nothing taken
-  playbackTick(player);
-  EXPECT_EQ(tick() + rig.last["status 1"] + std::to_string(player.playback.position), "End.6");
   // Replay at the end enables play/pause only; the first frame is shown and
   // the movie stays paused.
   EXPECT_EQ(after(replayMovie), "End.|enabled|110|paused+step|stop");
