@@ -418,8 +418,23 @@ class ZentrovPlayer extends HTMLElement {
 
   // ---- SoundRing ---------------------------------------------------------
 
+  // The ring's messages of one task go over as one: the audio thread may
+  // render between two messages, and the ring must not start playing before
+  // the sound written with it has arrived.
   post(message, transfer) {
-    if (this.node) this.node.port.postMessage(message, transfer || []);
+    if (!this.node) return;
+    if (!this.outbox) {
+      this.outbox = {list: [], transfer: []};
+      queueMicrotask(() => this.flush());
+    }
+    this.outbox.list.push(message);
+    if (transfer) this.outbox.transfer.push(...transfer);
+  }
+
+  flush() {
+    const box = this.outbox;
+    this.outbox = null;
+    if (box && this.node) this.node.port.postMessage({t: 'batch', list: box.list}, box.transfer);
   }
 
   fromWorklet(m) {

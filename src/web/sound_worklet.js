@@ -27,7 +27,7 @@ class ZentrovRing extends AudioWorkletProcessor {
     this.quanta = 0;
     this.tap = null;
     this.tapFill = 0;
-    this.port.onmessage = (e) => this.command(e.data);
+    this.port.onmessage = (e) => this.batch(e.data.list);
   }
 
   gains() {
@@ -35,6 +35,19 @@ class ZentrovRing extends AudioWorkletProcessor {
     // Pan attenuates the other side, as the sound card does.
     this.left = v * (this.pan > 0 ? gainOf(-this.pan) : 1);
     this.right = v * (this.pan < 0 ? gainOf(this.pan) : 1);
+  }
+
+  // A batch is applied whole between two render quanta, in order.
+  batch(list) {
+    let seq;
+    for (const m of list) {
+      this.command(m);
+      if (m.seq !== undefined) seq = m.seq;
+    }
+    if (seq !== undefined) {
+      this.seq = seq;
+      this.report();
+    }
   }
 
   command(m) {
@@ -63,10 +76,6 @@ class ZentrovRing extends AudioWorkletProcessor {
         this.tapFill = 0;
         break;
       default: break;
-    }
-    if (m.seq !== undefined) {
-      this.seq = m.seq;
-      this.report();
     }
   }
 
