@@ -185,8 +185,10 @@ class ZentrovPlayer extends HTMLElement {
   }
 
   setAudioTap(on) {
+    // Chunks still on their way from an earlier recording are not this one's.
+    this.tapGeneration = (this.tapGeneration || 0) + 1;
     this.tapChunks = [];
-    this.post({t: 'tap', on: !!on});
+    this.post({t: 'tap', on: !!on, generation: this.tapGeneration});
   }
 
   async takeAudioTap() {
@@ -439,7 +441,7 @@ class ZentrovPlayer extends HTMLElement {
 
   fromWorklet(m) {
     if (m.t === 'tap') {
-      this.tapChunks.push(m.data);
+      if (m.generation === this.tapGeneration) this.tapChunks.push(m.data);
     } else if (m.t === 'position') {
       if (m.seq === this.seq) this.report = m;
       // Messages reach a hidden tab on time where its timers do not.

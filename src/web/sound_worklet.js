@@ -73,6 +73,7 @@ class ZentrovRing extends AudioWorkletProcessor {
       case 'tap':
         this.flushTap();
         this.tap = m.on ? new Int16Array(TAP_CHUNK * 2) : null;
+        this.tapGeneration = m.generation;
         this.tapFill = 0;
         break;
       default: break;
@@ -89,7 +90,7 @@ class ZentrovRing extends AudioWorkletProcessor {
     if (!this.tap || this.tapFill === 0) return;
     const chunk = this.tap.slice(0, this.tapFill * 2);
     this.tapFill = 0;
-    this.port.postMessage({t: 'tap', data: chunk}, [chunk.buffer]);
+    this.port.postMessage({t: 'tap', data: chunk, generation: this.tapGeneration}, [chunk.buffer]);
   }
 
   process(inputs, outputs) {
