@@ -6,12 +6,12 @@
 #include <algorithm>
 #include <cmath>
 #include <deque>
-#include <memory>
 #include <random>
 #include <stdexcept>
 #include <vector>
 
 #include "support/cinepak_encoder.h"
+#include "support/film_writer.h"
 
 namespace zentrov::test {
 namespace {
@@ -36,8 +36,8 @@ class RandomCinepakFrames {
       const uint16_t bottom = uint16_t(pick(0, 40));
       const uint16_t right = uint16_t(chance(80) ? width : pick(0, width + 12));
       f.strip(bottom, right, chance(50));
-      if (chance(60)) codebook(f, CinepakBook::kV4);
-      if (chance(60)) codebook(f, CinepakBook::kV1);
+      if (chance(60)) codebook(f, 0x20);  // V4
+      if (chance(60)) codebook(f, 0x22);  // V1
       for (int c = chance(15) ? 2 : 1; c > 0; --c) vectors(f, size_t(bottom / 4) * (right / 4));
     }
     return f;
@@ -46,13 +46,13 @@ class RandomCinepakFrames {
  private:
   uint8_t byte() { return uint8_t(pick(0, 255)); }
   CinepakEntry entry() {
-    return cinepakEntry(byte(), byte(), byte(), byte(), int8_t(byte()), int8_t(byte()));
+    return {{byte(), byte(), byte(), byte()}, int8_t(byte()), int8_t(byte())};
   }
-  void codebook(CinepakFrame& frame, CinepakBook book) {
+  void codebook(CinepakFrame& frame, uint8_t full) {
     if (chance(50)) {
       std::vector<CinepakEntry> entries(size_t(pick(1, 300)));  // past 256: ignored
       for (CinepakEntry& e : entries) e = entry();
-      frame.fullCodebook(book, entries);
+      frame.add({full, entries});
       return;
     }
     std::vector<std::pair<int, CinepakEntry>> updates;
@@ -60,7 +60,7 @@ class RandomCinepakFrames {
     for (int i = 0; i < 260; ++i)  // flags past index 255 are ignored
       if (chance(percent)) updates.push_back({i, entry()});
     // Padding of one or two bytes the loop must not read as a flag word.
-    frame.selectiveCodebook(book, updates, std::vector<uint8_t>(size_t(pick(0, 2)), 0xFF));
+    frame.add({uint8_t(full + 1), {}, updates, {}, std::vector<uint8_t>(size_t(pick(0, 2)), 0xFF)});
   }
   void vectors(CinepakFrame& frame, size_t blocks) {
     const int kind = pick(0, 2);  // intra, inter, V1 only
@@ -74,11 +74,11 @@ class RandomCinepakFrames {
       for (int n = pick(0, longestSkip); n > 0 && list.size() < blocks; --n)
         list.push_back(CinepakBlock{});  // unchanged
       for (int n = pick(1, longestCoded); n > 0 && list.size() < blocks; --n)
-        list.push_back(kind != 2 && chance(v4Percent) ? v4Block(byte(), byte(), byte(), byte())
-                                                      : v1Block(byte()));
+        list.push_back(kind != 2 && chance(v4Percent)
+                           ? CinepakBlock::v4(byte(), byte(), byte(), byte())
+                           : CinepakBlock::v1(byte()));
     }
-    // For 0x32 every block is V1 and only its index is written.
-    frame.add({uint8_t(0x30 + kind), 0, 0, {}, {}, std::move(list), {}});
+    frame.add({uint8_t(0x30 + kind), {}, {}, list});
   }
 
   std::mt19937 rng_;
@@ -97,10 +97,9 @@ struct CinepakCanvas {
     constexpr size_t kTail = 64;
 #endif
     length = std::min(length, sample.size());
-    std::unique_ptr<uint8_t[]> copy(new uint8_t[length + kTail]);
-    std::fill(copy.get(), copy.get() + length + kTail, 0xFF);
-    std::copy(sample.begin(), sample.begin() + ptrdiff_t(length), copy.get());
-    return decoder.decodeFrame(copy.get(), length, frame.data(), frame.size(), width);
+    std::vector<uint8_t> copy(sample.begin(), sample.begin() + ptrdiff_t(length));
+    copy.insert(copy.end(), kTail, 0xFF);
+    return decoder.decodeFrame(copy.data(), length, frame.data(), frame.size(), width);
   }
   // A pixel as drawn, without byte 3 (it carries no meaning), or kUntouched.
   uint32_t at(size_t i) const {
@@ -120,102 +119,64 @@ struct CinepakCanvas {
 // second; full codebooks fill the current and the second), strips stacked,
 // pixels outside the buffer not drawn, never-drawn ones kUntouched. Frames
 // must be well formed (no raw chunks; one block per block of the strip).
-class CinepakModel {
- public:
-  CinepakModel(int frameWidth, int frameRows)
-      : width_(frameWidth),
-        rows_(frameRows),
-        pixels_(size_t(frameWidth) * size_t(frameRows), kUntouched) {}
-
-  const std::vector<uint32_t>& pixels() const { return pixels_; }
-  int bottom() const { return bottom_; }  // the row below the last frame's last strip
+struct CinepakModel {
+  CinepakModel(int w, int r) : width(w), rows(r), pixels(size_t(w) * size_t(r), kUntouched) {}
 
   // One pixel of the decoded frame, 0x00RRGGBB.
   static uint32_t colour(uint8_t y, int8_t u, int8_t v) {
     auto component = [y](double term) {
-      const int value = int(y) + int(std::floor(term / 1024.0));
-      return uint32_t(std::clamp(value, 0, 255));
+      return uint32_t(std::clamp(int(y) + int(std::floor(term / 1024.0)), 0, 255));
     };
-    const uint32_t red = component(1436.0 * v);
-    const uint32_t green = component(-731.0 * v - 352.0 * u);
-    const uint32_t blue = component(1815.0 * u);
-    return (red << 16) | (green << 8) | blue;
+    return component(1436.0 * v) << 16 | component(-731.0 * v - 352.0 * u) << 8 |
+           component(1815.0 * u);
   }
 
   void apply(const CinepakFrame& frame) {
-    int bank = 0;
-    int top = 0;  // pixel row of the current strip's first block row
-    bottom_ = 0;
-    int blockRows = 0, blockColumns = 0;
-    for (const CinepakChunk& c : frame.chunks()) {
+    int bank = 0, top = 0, blockRows = 0, columns = 0;  // top: the current strip's first row
+    bottom = 0;
+    for (const CinepakChunk& c : frame.chunks) {
       const int kind = (c.id >> 1) & 1;  // codebooks: 0 V4, 1 V1
-      switch (c.id) {
-        case 0x10:
-        case 0x11:
-          blockRows = c.bottom / 4;
-          blockColumns = c.right / 4;
-          break;
-        case 0x20:
-        case 0x22:
-          for (size_t i = 0; i < c.entries.size() && i < 256; ++i) {
-            for (int p = 0; p < 4; ++p) {
-              const CinepakEntry& e = c.entries[i];
-              books_[kind][bank][i][p] = books_[kind][1][i][p] = colour(e.y[p], e.u, e.v);
+      auto set = [&](int b, size_t i, const CinepakEntry& e) {
+        for (int p = 0; p < 4; ++p) books[kind][b][i][p] = colour(e.y[p], e.u, e.v);
+      };
+      if (c.id == 0x10 || c.id == 0x11) {
+        blockRows = c.bottom / 4, columns = c.right / 4;
+      } else if (c.id == 0x20 || c.id == 0x22) {
+        for (size_t i = 0; i < c.entries.size() && i < 256; ++i)
+          set(bank, i, c.entries[i]), set(1, i, c.entries[i]);
+      } else if (c.id == 0x21 || c.id == 0x23) {
+        for (const auto& [i, e] : c.updates)
+          if (i < 256) set(bank, size_t(i), e);
+      } else if (c.id >= 0x30 && c.id <= 0x32 && c.blocks.size() == size_t(blockRows * columns)) {
+        for (size_t n = 0; n < c.blocks.size(); ++n) {
+          const CinepakBlock& b = c.blocks[n];
+          // Pixel (dx, dy) of the block, in quadrant q. V1: each pixel of the
+          // entry covers one quadrant; V4: each quadrant is one entry, drawn
+          // as its own 2x2 group.
+          for (int dy = 0; dy < 4 && b.code != CinepakCode::kSkip; ++dy) {
+            for (int dx = 0; dx < 4; ++dx) {
+              const int q = (dy / 2) * 2 + dx / 2;
+              const int x = int(n) % columns * 4 + dx, y = top + int(n) / columns * 4 + dy;
+              if (x >= width || y >= rows) continue;
+              pixels[size_t(y) * size_t(width) + size_t(x)] =
+                  b.code == CinepakCode::kV1 ? books[1][bank][b.index[0]][q]
+                                             : books[0][bank][b.index[q]][(dy % 2) * 2 + dx % 2];
             }
           }
-          break;
-        case 0x21:
-        case 0x23:
-          for (const auto& [index, e] : c.updates) {
-            for (int p = 0; p < 4 && index < 256; ++p)
-              books_[kind][bank][index][p] = colour(e.y[p], e.u, e.v);
-          }
-          break;
-        case 0x30:
-        case 0x31:
-        case 0x32:
-          if (c.blocks.size() != size_t(blockRows) * size_t(blockColumns)) {
-            throw std::invalid_argument("the model needs one block per block of the strip");
-          }
-          for (size_t n = 0; n < c.blocks.size(); ++n) {
-            const CinepakBlock& b = c.blocks[n];
-            // Pixel (dx, dy) of the block, in quadrant q. V1: each pixel of the
-            // entry covers one quadrant; V4: each quadrant is one entry, drawn
-            // as its own 2x2 group.
-            for (int dy = 0; dy < 4 && b.code != CinepakCode::kSkip; ++dy) {
-              for (int dx = 0; dx < 4; ++dx) {
-                const int q = (dy / 2) * 2 + dx / 2;
-                const int x = int(n) % blockColumns * 4 + dx,
-                          y = top + int(n) / blockColumns * 4 + dy;
-                if (x >= width_ || y >= rows_) continue;
-                pixels_[size_t(y) * size_t(width_) + size_t(x)] =
-                    b.code == CinepakCode::kV1 ? books_[1][bank][b.index[0]][q]
-                                               : books_[0][bank][b.index[q]][(dy % 2) * 2 + dx % 2];
-              }
-            }
-          }
-          bottom_ = top += blockRows * 4;
-          bank = 1;
-          break;
-        default:
-          throw std::invalid_argument("the model reads only well-formed chunks");
+        }
+        bottom = top += blockRows * 4;
+        bank = 1;
+      } else {
+        throw std::invalid_argument("the model reads only well-formed chunks");
       }
     }
   }
 
- private:
-  int width_, rows_, bottom_ = 0;
-  std::vector<uint32_t> pixels_;
+  int width, rows, bottom = 0;  // bottom: the row below the last frame's last strip
+  std::vector<uint32_t> pixels;
   // [kind][bank][index][pixel]: kind 0 V4, 1 V1; bank 0 first strip, 1 later strips.
-  uint32_t books_[2][2][256][4] = {};
+  uint32_t books[2][2][256][4] = {};
 };
-
-uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) {
-  return (r << 16) | (g << 8) | b;
-}
-uint32_t grey(uint32_t y) {
-  return rgb(y, y, y);
-}
 
 std::vector<Kernels> availableKernels() {
   std::vector<Kernels> kernels;
@@ -240,31 +201,29 @@ constexpr uint8_t kWorkedFrame[] = {
 
 TEST(Cinepak, WorkedFrameDrawsFourGreyQuadrants) {
   const std::vector<uint8_t> frame(std::begin(kWorkedFrame), std::end(kWorkedFrame));
-  EXPECT_EQ(CinepakFrame(4, 4)
-                .strip(4, 4)
-                .fullCodebook(CinepakBook::kV1, {cinepakEntry(16, 32, 48, 64)})
-                .v1Vectors({0})
-                .encode(),
+  EXPECT_EQ((CinepakFrame{4, 4}
+                 .strip(4, 4)
+                 .add({0x22, {CinepakEntry{{16, 32, 48, 64}, 0, 0}}})
+                 .v1Vectors({0})
+                 .encode()),
             frame);
   CinepakCanvas canvas(8, 8 * 8);
   ASSERT_EQ(canvas.decode(frame), 0);
   for (int y = 0; y < 8; ++y)
     for (int x = 0; x < 8; ++x)
       EXPECT_EQ(canvas.at(x, y),
-                x < 4 && y < 4 ? grey(16u * uint32_t(1 + y / 2 * 2 + x / 2)) : kUntouched)
+                x < 4 && y < 4 ? greyPixel(uint8_t(16 * (1 + y / 2 * 2 + x / 2))) : kUntouched)
           << x << y;
 }
 
 // The model's colours, which every decoded frame is held to.
 TEST(Cinepak, ColoursFollowTheIntegerWeights) {
-  // Y, U, V: R, G, B.
-  const int cases[][6] = {{128, 0, 0, 128, 128, 128},    {100, -1, 0, 100, 100, 98},
-                          {100, 0, -1, 98, 100, 100},    {100, 1, 1, 101, 98, 101},
-                          {0, -128, 127, 178, 0, 0},     {255, 127, -128, 75, 255, 255},
-                          {200, 50, -60, 115, 225, 255}, {10, -128, -128, 0, 145, 0}};
+  const int cases[][4] = {{128, 0, 0, 0x808080},    {100, -1, 0, 0x646462},
+                          {100, 0, -1, 0x626464},   {100, 1, 1, 0x656265},
+                          {0, -128, 127, 0xB20000}, {255, 127, -128, 0x4BFFFF},
+                          {200, 50, -60, 0x73E1FF}, {10, -128, -128, 0x009100}};  // Y, U, V: RGB
   for (const auto& c : cases)
-    EXPECT_EQ(CinepakModel::colour(uint8_t(c[0]), int8_t(c[1]), int8_t(c[2])),
-              rgb(uint32_t(c[3]), uint32_t(c[4]), uint32_t(c[5])))
+    EXPECT_EQ(CinepakModel::colour(uint8_t(c[0]), int8_t(c[1]), int8_t(c[2])), uint32_t(c[3]))
         << c[0] << " " << c[1] << " " << c[2];
 }
 
@@ -294,7 +253,7 @@ TEST(Cinepak, RandomFramesMatchThePlainModel) {
       for (size_t d = 0; d < canvases.size(); ++d) {
         ASSERT_EQ(canvases[d].decode(d % 2 ? padded : bytes), 0);
         for (size_t i = 0; i < pixels + extra; ++i) {
-          ASSERT_EQ(canvases[d].at(i), i < pixels ? model.pixels()[i] : kUntouched)
+          ASSERT_EQ(canvases[d].at(i), i < pixels ? model.pixels[i] : kUntouched)
               << "kernels " << int(kernels[d / 2]) << (d % 2 ? " padded" : " exact") << " sequence "
               << sequence << " frame " << f << " pixel " << i;
         }
@@ -314,19 +273,19 @@ TEST(Cinepak, RandomFramesMatchThePlainModel) {
 TEST(Cinepak, EveryCutFrameIsIncompleteAndDrawsOnlyTruePixels) {
   std::vector<CinepakEntry> entries;
   for (int i = 0; i < 256; ++i)
-    entries.push_back(cinepakEntry(uint8_t(i), uint8_t(i * 7), uint8_t(i * 13), uint8_t(~i)));
+    entries.push_back({{uint8_t(i), uint8_t(i * 7), uint8_t(i * 13), uint8_t(~i)}, 0, 0});
   auto inter = [&](uint16_t width, uint16_t rows, std::vector<CinepakBlock> blocks) {
-    return CinepakFrame(width, rows)
+    return CinepakFrame{width, rows}
         .strip(rows, width, false)
-        .fullCodebook(CinepakBook::kV4, entries)
-        .fullCodebook(CinepakBook::kV1, std::vector<CinepakEntry>(entries.rbegin(), entries.rend()))
-        .add({0x31, 0, 0, {}, {}, std::move(blocks), {}});
+        .add({0x20, entries})
+        .add({0x22, std::vector<CinepakEntry>(entries.rbegin(), entries.rend())})
+        .add({0x31, {}, {}, blocks});
   };
-  std::vector<CinepakBlock> dense, late(16, v1Block(5));
+  std::vector<CinepakBlock> dense, late(16, CinepakBlock::v1(5));
   for (int n = 0; n < 36; ++n)
-    dense.push_back(v4Block(uint8_t(n), uint8_t(n + 1), uint8_t(3 * n), 9));
+    dense.push_back(CinepakBlock::v4(uint8_t(n), uint8_t(n + 1), uint8_t(3 * n), 9));
   late.resize(47);
-  late.push_back(v4Block(1, 2, 3, 4));
+  late.push_back(CinepakBlock::v4(1, 2, 3, 4));
   std::vector<std::pair<int, CinepakFrame>> frames = {{72, inter(72, 8, dense)},
                                                       {192, inter(192, 4, late)}};
   RandomCinepakFrames random(77);
@@ -338,13 +297,13 @@ TEST(Cinepak, EveryCutFrameIsIncompleteAndDrawsOnlyTruePixels) {
     CinepakModel model(width, 320);
     model.apply(frame);
     const std::vector<uint8_t> bytes = frame.encode();
-    const size_t pixels = size_t(width * std::max(model.bottom(), 1));
+    const size_t pixels = size_t(width * std::max(model.bottom, 1));
     for (Kernels k : availableKernels()) {
       for (size_t length = 0; length < bytes.size(); ++length) {
         CinepakCanvas canvas(width, pixels);
         ASSERT_TRUE(canvas.decoder.useKernels(k));
         ASSERT_EQ(canvas.decode(bytes, length), 1) << width << " cut at " << length;
-        const uint32_t *got = canvas.frame.data(), *want = model.pixels().data();
+        const uint32_t *got = canvas.frame.data(), *want = model.pixels.data();
         size_t i = 0;  // plain pointers: this loop runs a few hundred million times
         while (i < pixels && (got[i] == kUntouched || (got[i] & 0xFFFFFFu) == want[i])) ++i;
         ASSERT_EQ(i, pixels) << width << " cut at " << length;
@@ -376,9 +335,9 @@ TEST(Cinepak, FramesEndAtUnknownChunksSmallSizesOrTheEndMark) {
     for (uint8_t size = 0; size < 4; ++size)
       cases.push_back({{uint8_t(id), 0, 0, size}, 0xFFFF, 1, false});
   for (const Case& c : cases) {
-    CinepakFrame frame(4, 8);
+    CinepakFrame frame{4, 8};
     frame.strip(4, 4)
-        .fullCodebook(CinepakBook::kV1, {greyEntry(1), greyEntry(2)})
+        .add({0x22, {CinepakEntry::grey(1), CinepakEntry::grey(2)}})
         .v1Vectors({0})
         .raw(c.between)
         .strip(4, 4)
@@ -386,9 +345,10 @@ TEST(Cinepak, FramesEndAtUnknownChunksSmallSizesOrTheEndMark) {
         .raw({0xFF, 0x00});
     SCOPED_TRACE(::testing::PrintToString(c.between) + " length " + std::to_string(c.length));
     CinepakCanvas canvas(4, 4 * 8);
-    EXPECT_EQ(canvas.decode(frame.frameLength(c.length).encode()), c.result);
-    EXPECT_EQ(canvas.at(0, 0), grey(1));
-    EXPECT_EQ(canvas.at(3, 7), c.secondStrip ? grey(2) : kUntouched);
+    frame.length = c.length;
+    EXPECT_EQ(canvas.decode(frame.encode()), c.result);
+    EXPECT_EQ(canvas.at(0, 0), greyPixel(1));
+    EXPECT_EQ(canvas.at(3, 7), c.secondStrip ? greyPixel(2) : kUntouched);
   }
 }
 
@@ -412,28 +372,29 @@ TEST(Cinepak, ArgumentsThatCannotHoldAFrame) {
 // chunk is still read from the end.
 TEST(Cinepak, ChunksReadPastTheirEndWithinTheSample) {
   std::vector<CinepakEntry> entries;
-  for (int i = 0; i < 0x33; ++i) entries.push_back(greyEntry(uint8_t(i)));
-  CinepakFrame frame(4, 16);
+  for (int i = 0; i < 0x33; ++i) entries.push_back(CinepakEntry::grey(uint8_t(i)));
+  CinepakFrame frame{4, 16};
   frame.strip(4, 4)
-      .fullCodebook(CinepakBook::kV1, entries)
+      .add({0x22, entries})
       .raw({0x32, 0x00, 0x00, 0x04})        // no room for the block's index...
       .raw({0x32, 0x00, 0x00, 0x05, 0x07})  // ...which is this chunk's first byte
       .strip(4, 4)
       // Entry 0 ends three bytes into the next chunk "32 00 00": Y 80 80 80 50.
-      .fullCodebook(CinepakBook::kV1, {}, {0x50, 0x50, 0x50})
+      .add({0x22, {}, {}, {}, {0x50, 0x50, 0x50}})
       .v1Vectors({0})
       .strip(4, 4)
       // Three bytes after entry 0: a flag word "80 00 00 | 32" for index 32,
       // whose entry follows: "00 00 05 20 07 00", U 7.
-      .selectiveCodebook(CinepakBook::kV1, {{0, greyEntry(60)}}, {0x80, 0x00, 0x00})
+      .add({0x23, {}, {{0, CinepakEntry::grey(60)}}, {}, {0x80, 0x00, 0x00}})
       .v1Vectors({32})
       .raw({0x07, 0x00});
   CinepakCanvas canvas(4, 4 * 16);
-  ASSERT_EQ(canvas.decode(frame.frameLength(uint32_t(frame.encode().size() - 2)).encode()), 0);
-  EXPECT_EQ(canvas.at(0, 0), grey(0x32));
-  EXPECT_EQ(canvas.at(0, 4), grey(0x07));
-  EXPECT_EQ(canvas.at(0, 8), grey(0x50));
-  EXPECT_EQ(canvas.at(3, 11), grey(0x32));
+  frame.length = uint32_t(frame.encode().size() - 2);
+  ASSERT_EQ(canvas.decode(frame.encode()), 0);
+  EXPECT_EQ(canvas.at(0, 0), greyPixel(0x32));
+  EXPECT_EQ(canvas.at(0, 4), greyPixel(0x07));
+  EXPECT_EQ(canvas.at(0, 8), greyPixel(0x50));
+  EXPECT_EQ(canvas.at(3, 11), greyPixel(0x32));
   EXPECT_EQ(canvas.at(0, 12), CinepakModel::colour(0x00, 0x07, 0x00));
 }
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "support/cinepak_encoder.h"
+
 namespace zentrov::test {
 
 FilmSample audioSample(Bytes data) {
@@ -67,14 +69,11 @@ Bytes buildFilm(const FilmSpec& spec) {
 }
 
 Bytes greyFrame(uint8_t level) {
-  Bytes f = {
-      0,    0, 1, 0x26, 0,     64,    0,     64,    0, 1,  0, 0,   // flags, length, 64x64, 1 strip
-      0x10, 0, 0, 12,   0,     0,     0,     0,     0, 64, 0, 64,  // a key strip of 64x64
-      0x22, 0, 0, 10,   level, level, level, level, 0, 0,          // V1 codebook: one grey entry
-      0x32, 0, 1, 4,                                               // V1-only vectors: 256 blocks
-  };
-  f.resize(f.size() + 256, 0);
-  return f;
+  return CinepakFrame{64, 64}
+      .strip(64, 64)
+      .add({0x22, {CinepakEntry::grey(level)}})
+      .v1Vectors(Bytes(256, 0))
+      .encode();
 }
 
 Bytes brokenFrame() {
