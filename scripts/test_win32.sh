@@ -4,7 +4,7 @@
 # each of Wine's DirectDraw renderers (gdi, drawing into the window's own
 # pixels, and gl, Wine's default, through OpenGL) the in-process tests with
 # and without a sound server, then the black-box test of zentrov.exe (a
-# screenshot and the sound it played).
+# screenshot and the sound it played); then the 8-bit display's test.
 # Expects the mingw64 preset and a native zentrov-cli (release or debug) built.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -40,4 +40,10 @@ done
 
 win_env_stop
 rm -f "$WIN_ENV_CAPTURE"
+
+echo "-- in-process, on an 8-bit display"
+unset WIN_ENV_CAPTURE
+WIN_ENV_SCREEN=1024x768x8 . scripts/win_env.sh
+run --gtest_filter='EightBitDisplay.*' || status=1
+win_env_stop
 exit "$status"

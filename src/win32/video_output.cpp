@@ -91,6 +91,8 @@ uint32_t VideoOutput::setupDirectDraw(HWND window, DWORD level, StepReporter& re
     return 1;
   }
 
+  attachPaletteToPrimary();
+
   // A clipper of an earlier set-up is not used again.
   releaseClipper();
   reporter.traceStep("CreateDirectDrawClipper");
@@ -131,6 +133,20 @@ uint32_t VideoOutput::setupDirectDraw(HWND window, DWORD level, StepReporter& re
   return 0;
 }
 
+// On an 8-bit display the primary surface holds cube indices. Windows shows
+// them through the realised display palette; Wine shows a primary's indices
+// only through a DirectDraw palette attached to it, so the primary gets one
+// with the same entries (the surface keeps it alive).
+void VideoOutput::attachPaletteToPrimary() {
+  if (!palette || !primarySurface) return;
+  PALETTEENTRY entries[kPaletteEntries] = {};
+  if (GetPaletteEntries(palette, 0, kPaletteEntries, entries) != kPaletteEntries) return;
+  IDirectDrawPalette* primaryPalette = nullptr;
+  if (FAILED(directDraw->CreatePalette(DDPCAPS_8BIT, entries, &primaryPalette, nullptr))) return;
+  primarySurface->SetPalette(primaryPalette);
+  primaryPalette->Release();
+}
+
 void VideoOutput::fillBackSurface(IDirectDrawSurface* surface) {
   if (!surface) return;
   DDBLTFX effects{};
@@ -165,6 +181,14 @@ bool VideoOutput::convertToNextBackSurface(const uint32_t* frame, int32_t width,
                static_cast<int32_t>(locked.dwHeight));
   surface->Unlock(nullptr);
   return true;
+}
+
+// Locking waits until every blit from the surface has been drawn.
+void VideoOutput::finishDrawing() {
+  IDirectDrawSurface* back = backSurface[backIndex];
+  DDSURFACEDESC locked = surfaceDescription(0);
+  if (back && SUCCEEDED(back->Lock(nullptr, &locked, DDLOCK_WAIT | DDLOCK_READONLY, nullptr)))
+    back->Unlock(nullptr);
 }
 
 void VideoOutput::presentFrame(HWND window, const WindowLayout& layout) {

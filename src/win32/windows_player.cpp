@@ -197,6 +197,8 @@ LRESULT WindowsPlayer::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_COMMAND:
+      // A command may show, hide or resize windows.
+      video_.finishDrawing();
       onCommand(player_, LOWORD(wParam));
       // A zoom or full-screen switch ends with its first picture shown: under
       // Wine's OpenGL renderer that first blit to new surfaces is slow, and

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -418,6 +419,37 @@ TEST(WindowsPlayer, TraceOptionShowsEachStartUpStepInOrderAndAFailedStepEndsTheS
   EXPECT_EQ(run.boxes,
             L"DRELLIX Debug: SetupDirectDraw; DRELLIX Error: DD:SetCooperativeLevel\n00000001; ");
   EXPECT_EQ(liveSurfaces(video.directDraw), 0);
+}
+
+// Run by the test script on an 8-bit display (elsewhere skipped): the window
+// shows the last picture in the colours of the palette's cube, as near as the
+// display's shared colour cells allow.
+TEST(EightBitDisplay, WindowShowsThePictureInTheCubeColours) {
+  PlayerRun run(writeMovie("eightbit.cpk", buildFilm(soundedMovie(3, 0.1, kWidth, kHeight))));
+  ASSERT_TRUE(run.started);
+  if (run.host.video().pixelFormat.formatCode != 8) GTEST_SKIP() << "not an 8-bit display";
+  ASSERT_TRUE(run.runUntil([&] { return run.status(kStatusState) == L"End."; }));
+  HWND window = run.host.window();
+  InvalidateRect(window, nullptr, FALSE);
+  UpdateWindow(window);
+  HDC dc = GetDC(window);
+  const uint32_t* frame = run.host.player().buffers.decodedFrame.get();
+  const int top = run.host.player().shell.toolbarHeight;
+  int matching = 0, points = 0;
+  for (int y = 4; y < kHeight; y += 8) {
+    for (int x = 4; x < kWidth; x += 8, ++points) {
+      const uint32_t pixel = frame[y * kWidth + x];
+      const COLORREF shown = GetPixel(dc, x, top + y);
+      bool close = true;
+      for (int c = 0; c < 3; ++c) {  // red, green, blue: byte 2, 1, 0 of the pixel
+        const int cube = 51 * (3 * int((pixel >> (16 - 8 * c)) & 0xFF) / 128);
+        close = close && std::abs(int((shown >> (8 * c)) & 0xFF) - cube) <= 64;
+      }
+      matching += close;
+    }
+  }
+  ReleaseDC(window, dc);
+  EXPECT_GE(matching, points * 9 / 10) << matching << " of " << points;
 }
 
 // Run by the test script in an environment without a sound server.
