@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
-#include <sstream>
 
 #include "support/movies.h"
 
@@ -16,17 +15,12 @@ namespace {
 // play's lines as "frame N due S|...", each checked for its form and, when
 // paced, for not being shown before it was due.
 std::string played(const std::string& out, bool paced) {
-  static const std::regex form(R"((frame \d+ due (\d+\.\d{3})) shown (\d+\.\d{3}))");
-  std::istringstream lines(out);
+  static const std::regex line(R"((frame \d+ due (\d+\.\d{3})) shown (\d+\.\d{3})\n)");
+  EXPECT_EQ(std::regex_replace(out, line, ""), "") << out;
   std::string text;
-  std::smatch m;
-  for (std::string line; std::getline(lines, line);) {
-    if (!std::regex_match(line, m, form)) {
-      ADD_FAILURE() << "line: " << line;
-    } else {
-      EXPECT_GE(std::stod(m[3]), paced ? std::stod(m[2]) - 0.0011 : 0.0) << line;
-      text += std::string(m[1]) + "|";
-    }
+  for (std::sregex_iterator m(out.begin(), out.end(), line), end; m != end; ++m) {
+    EXPECT_GE(std::stod((*m)[3]), paced ? std::stod((*m)[2]) - 0.0011 : 0.0) << m->str();
+    text += (*m)[1].str() + "|";
   }
   return text;
 }

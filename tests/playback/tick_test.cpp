@@ -24,7 +24,6 @@ FilmSpec movie(int channels, std::vector<FilmSample> samples = {}) {
   return spec;
 }
 
-// Sound, then a frame, three times: frames at 0, 1,000 and 2,000.
 FilmSpec pacedMovie() {
   FilmSpec spec = movie(2);
   for (uint32_t i = 0; i < 3; ++i) {

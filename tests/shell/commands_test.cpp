@@ -13,7 +13,6 @@
 namespace zentrov::test {
 namespace {
 
-// A silent movie of two frames, grey `level` and `level + 1`.
 std::string greyMovie(const std::string& name, uint8_t level) {
   FilmSpec spec;
   spec.samples = {videoSample(greyFrame(level), 0), videoSample(greyFrame(level + 1), 100000)};

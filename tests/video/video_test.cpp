@@ -93,9 +93,7 @@ TEST(FrameDib, HeaderBottomUpPaddedRowsAndTrailer) {
     std::vector<uint32_t> frame(size_t(width * height));
     for (size_t i = 0; i < frame.size(); ++i)
       frame[i] = 0xEE000000u | uint32_t(i * 2654435761u >> 8);
-    Bytes expected;
-    // biSize, biWidth, biHeight, biPlanes and biBitCount, biCompression,
-    // biSizeImage, biX/YPelsPerMeter, biClrUsed, biClrImportant.
+    Bytes expected;  // the info header: 24 bits, uncompressed, 1 pixel per metre
     for (uint32_t v :
          {40u, uint32_t(width), uint32_t(height), 1u | 24u << 16, 0u, 0u, 1u, 1u, 0u, 0u})
       for (int i = 0; i < 4; ++i) expected.push_back(uint8_t(v >> 8 * i));
