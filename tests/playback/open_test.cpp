@@ -4,7 +4,7 @@
 
 #include <cstdio>
 #include <functional>
-#include <sstream>
+#include <regex>
 
 #include "playback/playback_tick.h"
 #include "playback/transport.h"
@@ -15,10 +15,7 @@ namespace zentrov::test {
 namespace {
 
 FilmSpec soundMovie() {
-  FilmSpec spec;
-  spec.width = 320;
-  spec.height = 224;
-  spec.audioChannels = 2;
+  FilmSpec spec{320, 224, 2};
   spec.samples = {audioSample(Bytes(400, 1)), videoSample(Bytes(100, 2), 0, true, 7),
                   videoSample(Bytes(90, 3), 40, false, -3)};
   return spec;
@@ -142,8 +139,9 @@ TEST(Open, ControlsAroundTheReading) {
 }
 
 // A missing file is forgotten but listed; an unknown header keeps the name
-// and the title; an unused header entry is refused too.
-TEST(Open, RefusalsLeaveNoMovie) {
+// and the title; an unused header entry is refused too. The title names the
+// file part and the header.
+TEST(Open, RefusalsLeaveNoMovieAndTheTitleNamesTheFileAndHeader) {
   FakePorts rig;
   Player& p = rig.player;
   const std::string missing = scratchPath("nowhere.cpk");
@@ -158,11 +156,6 @@ TEST(Open, RefusalsLeaveNoMovie) {
   ASSERT_EQ(rig.open("good.cpk", soundMovie()), OpenResult::Opened);
   EXPECT_EQ(openMovie(p, OpenRequest::header(5)), OpenResult::UnknownHeader);
   EXPECT_TRUE(p.playback.paused && !p.playback.fileHandle.isOpen());
-}
-
-TEST(Open, TitleNamesTheFilePartAndTheHeader) {
-  FakePorts rig;
-  Player& p = rig.player;
   p.shell.currentFileName = "D:\\movies/intro.cpk";
   EXPECT_EQ(windowTitle(p), "intro.cpk - Zentrov");
   p.headerOffsets.offsets[0] = -1;  // the suffix shows when a second header exists
@@ -184,18 +177,16 @@ std::string play(const std::string& name) {
   }
   selectFrameRate(rig.player, FrameRateMode::NoWait);
   const size_t mark = rig.log.size();
+  const int converts = rig.converts, presents = rig.presents;
   for (int i = 0; i < 100 && !rig.player.playback.paused; ++i) playbackTick(rig.player);
-  std::istringstream lines(rig.since(mark));
-  int converted = 0, presented = 0;
+  const std::string log = rig.since(mark);
   std::string sound;
-  for (std::string line; std::getline(lines, line);) {
-    converted += line == "convert";
-    presented += line == "present";
-    if (line.rfind("write ", 0) == 0) sound += line.substr(line.rfind(' '));
-  }
+  static const std::regex write("write \\d+ (\\d+)\n");
+  for (std::sregex_iterator m(log.begin(), log.end(), write), end; m != end; ++m)
+    sound += " " + (*m)[1].str();
   return "entries " + std::to_string(rig.player.table().entryCount) + ", pictures " +
-         std::to_string(converted) + "/" + std::to_string(presented) + ", sound" + sound +
-         (rig.last["status 1"] == "End." ? "" : ", not ended");
+         std::to_string(rig.converts - converts) + "/" + std::to_string(rig.presents - presents) +
+         ", sound" + sound + (rig.last["status 1"] == "End." ? "" : ", not ended");
 }
 
 // Movies damaged from one of 4 pictures and 8 sound chunks: refused, or

@@ -41,7 +41,7 @@ class FakePorts : public SoundRing,
   uint32_t cursor = 0;      // the play cursor, moved by the test
   bool failWrites = false;  // ring writes fail as a lost lock would
   uint32_t pixel = 0;       // the top-left pixel of the picture last converted
-  int presents = 0;
+  int presents = 0, converts = 0;
   WindowLayout layout;                        // as last given
   std::map<std::string, std::string> stored;  // settings, "key|name" -> value
   std::string choice;                         // the open-file dialog's; empty: cancelled
@@ -61,7 +61,7 @@ class FakePorts : public SoundRing,
   void clearBackSurfaces() override { note("clear", std::to_string(pixel = 0)); }
   bool convertToNextBackSurface(const uint32_t* frame, int32_t, int32_t) override {
     pixel = frame[0] & 0xFFFFFFu;
-    return note("convert"), true;
+    return ++converts, note("convert"), true;
   }
   void present() override { ++presents, note("present"); }
   void resizeWindow(const WindowLayout& l) override;

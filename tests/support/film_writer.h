@@ -28,7 +28,7 @@ struct FilmSpec {
   int32_t timeBase = 600;
   int fdscCount = 1;
   bool fallbackLayout = false;  // no signature, both size fields 0x0000FFFF, the table at 48
-  std::vector<FilmSample> samples;
+  std::vector<FilmSample> samples = {};
 };
 Bytes buildFilm(const FilmSpec& spec);
 size_t stabOffset(const FilmSpec& spec);
