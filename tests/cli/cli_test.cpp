@@ -30,18 +30,12 @@ std::string played(const std::string& out, bool paced) {
 TEST(Cli, OutputFormats) {
   // A row of each kind; broken pictures between grey ones. Then a 96x80 ADX
   // movie at 614,400.
-  FilmSpec first;
-  first.audioChannels = 1;
+  FilmSpec first{64, 64, 1};
   first.samples = {audioSample(pattern(400, 1)), videoSample(brokenFrame(), 0, true, 0),
                    videoSample(greyFrame(40), 60, false, -5),
                    videoSample(brokenFrame(), 120, true, 12),
                    videoSample(greyFrame(50), 0x7FFFFFFF, true, 1)};
-  FilmSpec second;
-  second.width = 96;
-  second.height = 80;
-  second.audioChannels = 2;
-  second.audioCompression = 2;
-  second.sampleRate = 0x7D000000;  // 32,000 Hz
+  FilmSpec second{96, 80, 2, 16, 2, 0x7D000000};  // ADX at 32,000 Hz
   second.samples = {videoSample({1}, 0), audioSample({1})};
   Bytes file = buildFilm(first);
   placeAt(file, 614400, buildFilm(second));

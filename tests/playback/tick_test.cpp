@@ -16,12 +16,8 @@ namespace {
 // ring has played 4 x S bytes. No channels: the silent clock, at 44,100 Hz
 // whatever the description says.
 FilmSpec movie(int channels, std::vector<FilmSample> samples = {}) {
-  FilmSpec spec;
-  spec.audioChannels = int8_t(channels);
-  spec.sampleRate = channels > 0 ? 44100u << 16 : spec.sampleRate;
-  spec.timeBase = 44100;
-  spec.samples = std::move(samples);
-  return spec;
+  const uint32_t rate = (channels > 0 ? 44100u : 22050u) << 16;
+  return {64, 64, int8_t(channels), 16, 0, rate, 44100, 1, false, std::move(samples)};
 }
 
 FilmSpec pacedMovie() {
