@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <deque>
+#include <memory>
 #include <random>
 #include <stdexcept>
 #include <vector>
@@ -101,9 +102,10 @@ struct CinepakCanvas {
     constexpr size_t kTail = 64;
 #endif
     length = std::min(length, sample.size());
-    std::vector<uint8_t> copy(sample.begin(), sample.begin() + ptrdiff_t(length));
-    copy.insert(copy.end(), kTail, 0xFF);
-    return decoder.decodeFrame(copy.data(), length, frame.data(), frame.size(), width);
+    std::unique_ptr<uint8_t[]> copy(new uint8_t[length + kTail]);
+    std::fill(copy.get(), copy.get() + length + kTail, 0xFF);
+    std::copy(sample.begin(), sample.begin() + ptrdiff_t(length), copy.get());
+    return decoder.decodeFrame(copy.get(), length, frame.data(), frame.size(), width);
   }
   // A pixel as drawn, without byte 3 (it carries no meaning), or kUntouched.
   uint32_t at(size_t i) const {

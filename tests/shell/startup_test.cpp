@@ -3,7 +3,6 @@
 // from a version resource.
 
 #include "shell/startup.h"
-#include "shell/about_info.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +11,7 @@
 #include <sstream>
 #include <vector>
 
+#include "shell/about_info.h"
 #include "support/fake_ports.h"
 
 namespace zentrov::test {
