@@ -4,7 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -39,13 +39,9 @@ std::string readFile(const std::string& path) {
 }
 
 int runCommand(const std::string& command, std::string& out, std::string* err) {
-  const std::string errPath = scratchPath("stderr.txt");
-  out.clear();
-  FILE* pipe = ::popen((command + " 2>" + errPath).c_str(), "r");
-  char buffer[4096];
-  for (size_t n; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-    out.append(buffer, n);
-  const int status = pipe ? ::pclose(pipe) : -1;
+  const std::string outPath = scratchPath("stdout.txt"), errPath = scratchPath("stderr.txt");
+  const int status = std::system((command + " >" + outPath + " 2>" + errPath).c_str());
+  out = readFile(outPath);
   if (err) *err = readFile(errPath);
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
