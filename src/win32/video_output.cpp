@@ -207,6 +207,7 @@ void VideoOutput::presentFrame(HWND window, const WindowLayout& layout) {
     RECT source{0, 0, std::min(layout.frameWidth, kSurfaceWidth),
                 std::min(layout.frameHeight, kSurfaceHeight)};
     primarySurface->Blt(&destination, back, &source, DDBLT_WAIT, nullptr);
+    finishDrawing();
   }
   if (palette) SelectPalette(windowDC, previous, FALSE);
 }

@@ -41,11 +41,6 @@ class VideoOutput {
   // of `layout`, below the toolbar of `window`.
   void presentFrame(HWND window, const WindowLayout& layout);
 
-  // Returns once the blits made so far are drawn. Wine's OpenGL renderer
-  // draws them later on a thread of its own, and a window that changes size
-  // or shape meanwhile can deadlock both threads in Xlib.
-  void finishDrawing();
-
   // On an 8-bit display: the 6x6x6 colour cube palette. False only when its
   // description cannot be allocated.
   bool createDisplayPalette();
@@ -68,6 +63,11 @@ class VideoOutput {
  private:
   void fillBackSurface(IDirectDrawSurface* surface);
   void attachPaletteToPrimary();
+  // Returns once the blits made so far are drawn. Wine's OpenGL renderer
+  // draws them later on a thread of its own, and a window shown, hidden or
+  // resized meanwhile can deadlock both threads in Xlib: a picture is on the
+  // screen before the presentation returns.
+  void finishDrawing();
   void releaseClipper();
 };
 

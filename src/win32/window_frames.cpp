@@ -6,7 +6,6 @@
 namespace zentrov::win32 {
 
 void WindowFrames::resizeWindow(const WindowLayout& layout) {
-  video_.finishDrawing();
   layout_ = layout;
   RECT client{};
   if (layout.zoom == Zoom::FullScreen) {
@@ -24,14 +23,12 @@ void WindowFrames::resizeWindow(const WindowLayout& layout) {
 }
 
 void WindowFrames::enterFullScreen(const WindowLayout& layout) {
-  video_.finishDrawing();
   layout_ = layout;
   StepReporter reporter(*player_);
   enterFullScreenWindow(window_, video_, reporter);
 }
 
 void WindowFrames::leaveFullScreen() {
-  video_.finishDrawing();
   StepReporter reporter(*player_);
   leaveFullScreenWindow(window_, menu_, video_, reporter);
 }
