@@ -1,6 +1,7 @@
 #include "win32/windows_player.h"
 
 #include <commctrl.h>
+#include <mmsystem.h>
 #include <shellapi.h>
 
 #include "playback/playback_tick.h"
@@ -27,6 +28,7 @@ WindowsPlayer::WindowsPlayer(HINSTANCE instance)
       player_(Ports{sound_, frames_, controls_, settings_, dialogs_, &bars_}) {}
 
 WindowsPlayer::~WindowsPlayer() {
+  setFineTimer(false);
   // A player that never reached its teardown (a failed start-up, a test)
   // still lets go of the sound device and the window.
   if (soundDevice_) releaseSoundDevice();
@@ -48,6 +50,7 @@ bool WindowsPlayer::turn(int& exitCode) {
   MSG message;
   if (!PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE)) {
     playbackTick(player_);
+    rest(nextTickDelayMs(player_));
     return true;
   }
   if (!GetMessageW(&message, nullptr, 0, 0)) {
@@ -65,7 +68,27 @@ int WindowsPlayer::run() {
   int exitCode = 0;
   while (turn(exitCode)) {
   }
+  setFineTimer(false);
   return exitCode;
+}
+
+// Waits for a message, or until the tick has work again after `delayMs`.
+// While the sound clock runs the system timer ticks every millisecond, so
+// that a wait ends on time rather than up to a default tick (15.6 ms) late.
+void WindowsPlayer::rest(int32_t delayMs) {
+  setFineTimer(delayMs != kWaitForInput);
+  if (delayMs == 0) return;
+  MsgWaitForMultipleObjectsEx(0, nullptr, delayMs == kWaitForInput ? INFINITE : DWORD(delayMs),
+                              QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+}
+
+void WindowsPlayer::setFineTimer(bool on) {
+  if (on == fineTimer_) return;
+  fineTimer_ = on;
+  if (on)
+    timeBeginPeriod(1);
+  else
+    timeEndPeriod(1);
 }
 
 bool WindowsPlayer::createMainWindow() {
@@ -197,8 +220,6 @@ LRESULT WindowsPlayer::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_COMMAND:
-      // A command may show, hide or resize windows.
-      video_.finishDrawing();
       onCommand(player_, LOWORD(wParam));
       // A zoom or full-screen switch ends with its first picture shown: under
       // Wine's OpenGL renderer that first blit to new surfaces is slow, and

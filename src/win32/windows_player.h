@@ -38,7 +38,8 @@ class WindowsPlayer : public PlatformSteps {
   // Runs the message loop until the quit message; returns its exit code.
   int run();
   // One turn of the loop: one waiting message handled, or else one playback
-  // tick. False once the quit message was taken, with its exit code.
+  // tick and a rest until the next message or the tick's next work. False
+  // once the quit message was taken, with its exit code.
   bool turn(int& exitCode);
 
   Player& player() { return player_; }
@@ -74,6 +75,8 @@ class WindowsPlayer : public PlatformSteps {
   static LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
   void onDropFiles(HDROP drop);
+  void rest(int32_t delayMs);
+  void setFineTimer(bool on);
 
   HINSTANCE instance_;
   HWND window_ = nullptr;
@@ -81,6 +84,7 @@ class WindowsPlayer : public PlatformSteps {
   HACCEL accelerators_ = nullptr;
   HCURSOR arrowCursor_ = nullptr;
   HCURSOR waitCursor_ = nullptr;
+  bool fineTimer_ = false;  // timeBeginPeriod(1) in force
 
   VideoOutput video_;
   SoundDevice* soundDevice_ = nullptr;

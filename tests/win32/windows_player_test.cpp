@@ -91,7 +91,10 @@ struct PlayerRun {
   }
   bool runUntil(const std::function<bool()>& done, int timeoutMs = 5000) {  // true if it held
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!quit && std::chrono::steady_clock::now() < end && !done()) quit = !host.turn(exitCode);
+    while (!quit && std::chrono::steady_clock::now() < end && !done()) {
+      quit = !host.turn(exitCode);
+      ++turns;
+    }
     return done();
   }
   void runFor(int ms) {
@@ -103,6 +106,27 @@ struct PlayerRun {
     return exitCode;
   }
   void command(int id) { SendMessageW(host.window(), WM_COMMAND, WPARAM(id), 0); }
+  // The process's processor time over `ms` of the loop, as a share of that
+  // time; the timer that answers modal windows (it would wake the loop) stops
+  // meanwhile, and one at the end wakes it.
+  double processorShareOver(int ms) {
+    const auto used = [] {
+      FILETIME created, exited, kernel, user;
+      GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+      return double(ULARGE_INTEGER{{kernel.dwLowDateTime, kernel.dwHighDateTime}}.QuadPart +
+                    ULARGE_INTEGER{{user.dwLowDateTime, user.dwHighDateTime}}.QuadPart) / 1e7;
+    };
+    KillTimer(nullptr, timer);
+    const UINT_PTR wake = SetTimer(nullptr, 0, UINT(ms), nullptr);
+    const double before = used();
+    const auto start = std::chrono::steady_clock::now();
+    runFor(ms);
+    const std::chrono::duration<double> spent = std::chrono::steady_clock::now() - start;
+    const double share = (used() - before) / spent.count();
+    KillTimer(nullptr, wake);
+    timer = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, onTimer);
+    return share;
+  }
   // As the shell drops them: a DROPFILES block, the names, an empty one.
   void drop(const std::vector<std::string>& files) {
     std::string names;
@@ -133,6 +157,7 @@ struct PlayerRun {
   WindowsPlayer host{GetModuleHandleW(nullptr)};
   bool started = false, quit = false, ran = false, leftOpen = false;
   int exitCode = -1;
+  long turns = 0;  // of the loop, so far
   std::wstring log, boxes;
 
  private:
@@ -395,6 +420,27 @@ TEST(WindowsPlayer, WindowAnswersAfterEachZoomAndFullScreenSwitch) {
   user.join();
   EXPECT_EQ(answers, L"1a 1a 1a 1a 1a 1a 1a 1a ");
   EXPECT_EQ(run.status(kStatusState), L"Play...");
+}
+
+// The loop rests while the tick has nothing to do: paused or at "End." the
+// process takes little processor time (a loop that never waits: 40% or more
+// here, most of the rest in Wine's server), and while a 10 frames/s movie
+// plays the loop turns a few dozen times a second, not thousands.
+TEST(WindowsPlayer, LoopRestsUntilTheTickHasWork) {
+  PlayerRun run(writeMovie("resting.cpk", buildFilm(soundedMovie(30, 0.1, kWidth, kHeight))));
+  ASSERT_TRUE(run.started);
+  ASSERT_TRUE(run.runUntil([&] { return !run.status(kStatusPosition).empty(); }));
+  const long turnsBefore = run.turns;
+  const double playing = run.processorShareOver(1000);
+  const long playingTurns = run.turns - turnsBefore;
+  run.command(kCmdPlayPause);
+  const double paused = run.processorShareOver(1000);
+  run.command(kCmdPlayPause);
+  ASSERT_TRUE(run.runUntil([&] { return run.status(kStatusState) == L"End."; }));
+  const double ended = run.processorShareOver(1000);
+  EXPECT_LT(playingTurns, 500) << "processor share " << playing;
+  EXPECT_LT(paused, 0.1);
+  EXPECT_LT(ended, 0.1);
 }
 
 TEST(WindowsPlayer, TraceOptionShowsEachStartUpStepInOrderAndAFailedStepEndsTheSetUp) {
