@@ -101,16 +101,18 @@ if not loud:
 threshold = loud[len(loud) // 2] // 4
 first = next(i for i, v in enumerate(level) if v > threshold)
 last = len(level) - next(i for i, v in enumerate(reversed(level)) if v > threshold)
-gaps, total, run = 0, 0, 0
-for v in level[first:last]:
+gaps, total, run, starts = 0, 0, 0, []
+for i, v in enumerate(level[first:last]):
     if v <= threshold:
         run += 1
         continue
     if run >= GAP:
         gaps, total = gaps + 1, total + run
+        starts.append(f"{(i - run) / RATE:.2f}")
     run = 0
 heard = (last - first) / RATE
-print(f"{movie}: gaps: {gaps} (total {total * 1000 // RATE} ms), heard {heard:.2f} s of {expected:.2f} s")
+at = f", at {' '.join(starts[:8])} s" if starts else ""
+print(f"{movie}: gaps: {gaps} (total {total * 1000 // RATE} ms), heard {heard:.2f} s of {expected:.2f} s{at}")
 sys.exit(1 if gaps or heard < expected * 0.9 else 0)
 EOF
 done
