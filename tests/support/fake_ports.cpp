@@ -23,8 +23,10 @@ void* allocate(std::size_t size, bool nothrow) {
 }
 }  // namespace
 
-// The library's own new[], delete[] and sized delete[] call these.
 void* operator new(std::size_t size) {
+  return allocate(size, false);
+}
+void* operator new[](std::size_t size) {
   return allocate(size, false);
 }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
@@ -36,7 +38,13 @@ void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
 void operator delete(void* p) noexcept {
   std::free(p);
 }
+void operator delete[](void* p) noexcept {
+  std::free(p);
+}
 void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
   std::free(p);
 }
 
