@@ -13,7 +13,7 @@ JOBS=${JOBS:-$(nproc)}
 
 packages=(cmake make g++ clang libclang-rt-14-dev libgtest-dev googletest libpng-dev
           mingw-w64 ffmpeg file python3 wine64 xvfb pulseaudio pulseaudio-utils imagemagick
-          xdotool fonts-ipafont-gothic emscripten chromium nodejs)
+          xdotool fonts-ipafont-gothic libgl1 libgl1-mesa-dri emscripten chromium nodejs)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
@@ -57,6 +57,9 @@ done
 
 step "Windows player tests under wine64"
 ./scripts/test_win32.sh
+
+step "sound gaps: zentrov.exe on the bundled sample"
+./scripts/count_sound_gaps.sh --fail-on-gap samples/sample.cpk
 
 step "web player tests in headless chromium"
 (cd tests/web && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error &&
