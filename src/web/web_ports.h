@@ -14,7 +14,7 @@
 #include "film/property_text.h"
 #include "playback/header_search.h"
 #include "playback/player.h"
-#include "shell/startup.h"
+#include "headless/null_ports.h"
 
 namespace zentrov::web {
 
@@ -113,8 +113,10 @@ class WebDialogs : public Dialogs {
   std::unique_ptr<HeaderSearch> search_;
 };
 
-// The player of one page element, with its ports and start-up steps.
-class WebPlayer : public PlatformSteps {
+// The player of one page element, with its ports and start-up steps: the
+// page has no window, display or sound device to create, so every step is
+// the null one except the ring's release and the end of the run.
+class WebPlayer : public NullPlatformSteps {
  public:
   WebPlayer();
   bool start();
@@ -122,21 +124,7 @@ class WebPlayer : public PlatformSteps {
   WebDialogs& dialogs() { return dialogs_; }
   bool destroyed() const { return destroyed_; }
 
-  bool createMainWindow() override { return true; }
-  void initialNuvandGL() override {}
-  void createStatusBar() override {}
-  void createToolBar() override {}
-  void getDC() override {}
-  void getDeviceCaps() override {}
-  bool createDirectDraw() override { return true; }
-  bool createPalette() override { return true; }
-  uint32_t createSurface(StepReporter&) override { return 0; }
-  uint32_t initialNGLDirectSound() override { return 0; }
-  void prepareOpenFileDialog() override {}
-  void releasePalette() override {}
-  void releaseDirectDraw() override {}
   void releaseSoundDevice() override;
-  void releaseWindowDC() override {}
   void postQuit() override { destroyed_ = true; }
 
  private:
