@@ -16,10 +16,8 @@ const cpu = async () => (await system.send('SystemInfo.getProcessInfo')).process
 const rate = (r) => (r > 0 ? r.toFixed(1) : '-');
 
 for (const movie of movies) {
-  const b64 = readFileSync(movie).toString('base64');
-  await page.evaluate(async (b64) => {
-    window.__benchBytes = await (await fetch(`data:application/octet-stream;base64,${b64}`)).arrayBuffer();
-  }, b64);
+  await page.evaluate((b64) => { window.__benchBytes = Uint8Array.fromBase64(b64).buffer; },
+                      readFileSync(movie).toString('base64'));
   const [c0, t0] = [await cpu(), performance.now()];
   const r = await page.evaluate((s) => window.__player().benchDecode(window.__benchBytes, s), Number(seconds));
   const share = (await cpu() - c0) / ((performance.now() - t0) / 1000);
