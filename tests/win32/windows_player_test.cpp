@@ -94,7 +94,9 @@ struct PlayerRun {
     }
     return done();
   }
-  void runFor(int ms) { runUntil([] { return false; }, ms); }
+  void runFor(int ms) {
+    runUntil([] { return false; }, ms);
+  }
   int close() {  // the exit code
     if (IsWindow(host.window())) DestroyWindow(host.window());
     runUntil([this] { return quit; });
@@ -132,11 +134,6 @@ struct PlayerRun {
     wchar_t text[256] = {};
     SendMessageW(host.bars().statusBar(), SB_GETTEXTW, WPARAM(part), LPARAM(text));
     return text;
-  }
-  SIZE clientSize() const {
-    RECT client{};
-    GetClientRect(host.window(), &client);
-    return SIZE{client.right, client.bottom};
   }
 
   WindowsPlayer host{GetModuleHandleW(nullptr)};
@@ -331,8 +328,8 @@ TEST(WindowsPlayer, WindowAnswersAfterEachZoomAndFullScreenSwitch) {
   // The message (a command, or a click that leaves full screen) and the zoom
   // it leads to (0: full screen).
   const std::tuple<UINT, int, int> switches[] = {
-      {WM_COMMAND, kCmdZoom2, 2}, {WM_COMMAND, kCmdZoom1, 1},    {WM_COMMAND, kCmdFullScreen, 0},
-      {WM_LBUTTONDOWN, 0, 1},     {WM_COMMAND, kCmdZoom2, 2},    {WM_COMMAND, kCmdFullScreen, 0},
+      {WM_COMMAND, kCmdZoom2, 2}, {WM_COMMAND, kCmdZoom1, 1}, {WM_COMMAND, kCmdFullScreen, 0},
+      {WM_LBUTTONDOWN, 0, 1},     {WM_COMMAND, kCmdZoom2, 2}, {WM_COMMAND, kCmdFullScreen, 0},
       {WM_LBUTTONDOWN, 0, 1},     {WM_COMMAND, kCmdZoom2, 2}};
   std::atomic<bool> done{false};
   std::wstring answers;
@@ -354,8 +351,7 @@ TEST(WindowsPlayer, WindowAnswersAfterEachZoomAndFullScreenSwitch) {
       RECT client{};
       GetClientRect(window, &client);
       answers += std::to_wstring(layout.displayWidth == picture.cx &&
-                                 layout.displayHeight == picture.cy &&
-                                 client.right == picture.cx &&
+                                 layout.displayHeight == picture.cy && client.right == picture.cx &&
                                  client.bottom == picture.cy + (zoom ? bars : 0)) +
                  (send(WM_NULL, 0, 100) ? L"a " : L"- ");
     }
@@ -512,12 +508,13 @@ TEST(MainWindow, ShellAndSettingsFollowTheMovieAndTheViewCommands) {
       settings += "MRU" + std::to_string(i) + "/path:1:260=" + (i == 0 ? path : "") + " ";
     EXPECT_EQ(stored(kSettingsKey), settings) << command;
     // The picture keeps its height between the bars, measured as they stand.
-    RECT bar{};
+    RECT client{}, bar{};
+    GetClientRect(run.host.window(), &client);
     GetWindowRect(run.host.bars().toolbar(), &bar);
     EXPECT_EQ(shell.toolbarHeight,
               IsWindowVisible(run.host.bars().toolbar()) ? bar.bottom - bar.top : 0);
     EXPECT_EQ(!shell.statusBarHeight, !IsWindowVisible(run.host.bars().statusBar()));
-    EXPECT_EQ(run.clientSize().cy,
+    EXPECT_EQ(client.bottom,
               shell.toolbarHeight + shell.statusBarHeight + run.host.layout().displayHeight);
   }
 }
@@ -614,23 +611,21 @@ TEST(Dialogs, AboutPropertyAndSearchHeaderInThePlayer) {
   PlayerRun run(writeMovie("twomovies.cpk", film));
   ASSERT_TRUE(run.started);
 
-  // About: the version and the features, which clicks do not change.
-  const std::wstring checks =
-      L" " + std::to_wstring(IsProcessorFeaturePresent(PF_MMX_INSTRUCTIONS_AVAILABLE)) +
+  // About: the version and the features, each box read before and after a click.
+  const std::wstring features =
+      std::to_wstring(IsProcessorFeaturePresent(PF_MMX_INSTRUCTIONS_AVAILABLE)) +
       std::to_wstring(IsProcessorFeaturePresent(PF_3DNOW_INSTRUCTIONS_AVAILABLE));
   std::wstring about;
   run.script(L"About Zentrov", [&](HWND dialog) {
-    about = windowText(dialog, IDC_ABOUT_VERSION);
-    for (int round = 0; round < 2; ++round) {
-      about += L" " + std::to_wstring(IsDlgButtonChecked(dialog, IDC_ABOUT_MMX)) +
-               std::to_wstring(IsDlgButtonChecked(dialog, IDC_ABOUT_3DNOW));
-      SendDlgItemMessageW(dialog, IDC_ABOUT_MMX, BM_CLICK, 0, 0);
-      SendDlgItemMessageW(dialog, IDC_ABOUT_3DNOW, BM_CLICK, 0, 0);
+    about = windowText(dialog, IDC_ABOUT_VERSION) + L" ";
+    for (int id : {IDC_ABOUT_MMX, IDC_ABOUT_3DNOW, IDC_ABOUT_MMX, IDC_ABOUT_3DNOW}) {
+      about += std::to_wstring(IsDlgButtonChecked(dialog, id));
+      SendDlgItemMessageW(dialog, id, BM_CLICK, 0, 0);
     }
     SendDlgItemMessageW(dialog, IDOK, BM_CLICK, 0, 0);
   });
   EXPECT_EQ(runAboutDialog(run.host.dialogs().host()), IDOK);
-  EXPECT_EQ(about, L"Version.2.04" + checks + checks);
+  EXPECT_EQ(about, L"Version.2.04 " + features + features);  // clicks do not change them
   EXPECT_TRUE(run.ran && !run.leftOpen);
 
   // Property: the values; collapsed to the list's top, expanded below the
