@@ -4,7 +4,7 @@ import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import { mkdirSync, readdirSync, readFileSync } from 'node:fs';
 import { basename, join } from 'node:path';
-import { after, afterEach, before, test } from 'node:test';
+import { after, afterEach, test } from 'node:test';
 import {
   closeAll, Cmd, SAMPLE, cli, command, info, launch, openBytes, openPage, repoFile, tableTimes, tempDir, waitStatus,
 } from './harness.mjs';
@@ -22,23 +22,19 @@ const movies = [
   [repoFile('tests/data/malformed/undamaged_adx_reference.cpk'), true], // ADX, 64x64
   [join(dir, 'adx_100x60.cpk'), true], // ADX, shown 100x64
 ].map(([movie, sound]) => ({ movie, name: basename(movie), sound }));
-let page;
-
-before(async () => {
-  // ADX sound in a picture narrower than a strip's multiple and shorter
-  // than the player's smallest frame, which the committed movies lack.
-  execFileSync('ffmpeg', ['-hide_banner', '-loglevel', 'error', '-y', '-f', 'lavfi', '-i', 'testsrc=size=100x60:rate=10',
-    '-f', 'lavfi', '-i', 'sine=frequency=440:sample_rate=22050', '-t', '1.5', '-c:v', 'cinepak',
-    '-c:a', 'adpcm_adx', '-ac', '2', '-f', 'film_cpk', movies.at(-1).movie]);
-  page = await openPage(await launch());
-});
+// ADX sound in a picture narrower than a strip's multiple and shorter than
+// the player's smallest frame, which the committed movies lack.
+execFileSync('ffmpeg', ['-hide_banner', '-loglevel', 'error', '-y',
+  '-f', 'lavfi', '-i', 'testsrc=size=100x60:rate=10', '-f', 'lavfi', '-i', 'sine=frequency=440:sample_rate=22050',
+  '-t', '1.5', '-c:v', 'cinepak', '-c:a', 'adpcm_adx', '-ac', '2', '-f', 'film_cpk', movies.at(-1).movie]);
+const page = await openPage(await launch());
 afterEach(() => assert.deepEqual(page.problems.splice(0), []));
 
 // zentrov-cli's sound as 16-bit stereo after the WAV's 44-byte header.
 function cliSound(movie, out) {
   cli('audio', movie, join(out, 'sound.wav'));
   const b = readFileSync(join(out, 'sound.wav'));
-  return { rate: b.readUInt32LE(24), samples: new Int16Array(b.buffer.slice(b.byteOffset + 44, b.byteOffset + b.length)) };
+  return { rate: b.readUInt32LE(24), samples: new Int16Array(b.buffer, b.byteOffset + 44, (b.length - 44) >> 1) };
 }
 
 // "" when the canvas, once drawn, shows the picture of BMP `file`, else what differs.
@@ -54,9 +50,9 @@ const pictureDiff = (file) => page.evaluate(async (b64) => {
   if (canvas.width !== want.width || canvas.height !== want.height)
     return `size ${canvas.width}x${canvas.height}, want ${want.width}x${want.height}`;
   const [got, wanted] = [pixels(canvas), pixels(want)];
-  const p = wanted.findIndex((v, i) => got[i] !== v) >> 2;
+  const p = wanted.findIndex((v, i) => got[i] !== v) >> 2, at = (a) => a.slice(4 * p, 4 * p + 4);
   return p < 0 ? '' : `${wanted.filter((v, i) => got[i] !== v).length} bytes differ, first at ` +
-    `(${p % want.width},${(p / want.width) | 0}): got ${got.slice(4 * p, 4 * p + 4)}, want ${wanted.slice(4 * p, 4 * p + 4)}`;
+    `(${p % want.width},${(p / want.width) | 0}): got ${at(got)}, want ${at(wanted)}`;
 }, readFileSync(file).toString('base64'));
 
 for (const { movie, name, sound } of movies) {

@@ -1,8 +1,7 @@
 // Shared harness of the web player's tests: Debian's chromium driven by
 // puppeteer-core, the page's element reached through its test contract and
 // its accessible structure, and zentrov-cli as the reference.
-import { execFileSync, spawn } from 'node:child_process';
-import { createInterface } from 'node:readline';
+import { execFileSync } from 'node:child_process';
 import { existsSync, mkdtempSync, readFileSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { basename, join } from 'node:path';
@@ -16,7 +15,7 @@ export const SAMPLE = join(REPO, 'samples/sample.cpk');
 export const repoFile = (p) => join(REPO, p);
 export const Cmd = { replay: 40013, playPause: 40014, nextFrame: 40015, loop: 40016 };
 
-// Browsers, servers and folders made here; a test file ends them after its
+// Browsers and folders made here; a test file ends them after its
 // tests with after(closeAll).
 const cleanups = [];
 export async function closeAll() {
@@ -25,8 +24,7 @@ export async function closeAll() {
 
 export const cli = (...args) => execFileSync(CLI, args, { encoding: 'utf8', maxBuffer: 64 << 20 });
 
-export const info = (movie) =>
-  Object.fromEntries(cli('info', movie).trim().split('\n').map((l) => l.split(': ')));
+export const info = (movie) => Object.fromEntries(cli('info', movie).trim().split('\n').map((l) => l.split(': ')));
 
 // The AbsTime column of zentrov-cli's sample table, in table order: a time or 'AUDIO'.
 export const tableTimes = (movie) =>
@@ -36,18 +34,6 @@ export function tempDir() {
   const dir = mkdtempSync(join(tmpdir(), 'zentrov-web-'));
   cleanups.push(() => rmSync(dir, { recursive: true, force: true }));
   return dir;
-}
-
-// python3's http.server on a free port of 127.0.0.1; resolves to its address.
-export async function serve(root) {
-  const server = spawn('python3', ['-u', '-m', 'http.server', '0', '--bind', '127.0.0.1', '--directory', root],
-                       { stdio: ['ignore', 'pipe', 'ignore'] });
-  cleanups.push(() => server.kill());
-  for await (const line of createInterface({ input: server.stdout })) {
-    const port = /port (\d+)/.exec(line)?.[1];
-    if (port) return `http://127.0.0.1:${port}/`;
-  }
-  throw new Error('http.server did not start');
 }
 
 export async function launch() {
@@ -66,10 +52,8 @@ function pageHelpers() {
   window.__zq = (sel, root = document) => [...root.querySelectorAll(sel), ...[...root.querySelectorAll('*')]
     .filter((e) => e.shadowRoot).flatMap((e) => window.__zq(sel, e.shadowRoot))];
   window.__player = () => document.getElementById('player');
-  window.__status = () => {
-    const bar = window.__zq('[role="status"]')[0];
-    return [0, 1, 2, 3, 4].map((i) => bar?.querySelector(`[data-part="${i}"]`)?.textContent ?? null);
-  };
+  window.__status = () =>
+    [0, 1, 2, 3, 4].map((i) => window.__zq(`[role="status"] [data-part="${i}"]`)[0]?.textContent ?? null);
   window.__dialogs = () => window.__zq('dialog[open]')
     .map((d) => ({ label: d.getAttribute('aria-label'), text: d.textContent }));
 }
@@ -89,10 +73,8 @@ export async function openPage(browser, url = pathToFileURL(PAGE).href) {
   return page;
 }
 
-export const ready = (page) => page.evaluate(async () => {
-  await customElements.whenDefined('zentrov-player');
-  await window.__player().ready;
-});
+export const ready = (page) =>
+  page.evaluate(() => customElements.whenDefined('zentrov-player').then(() => window.__player().ready));
 
 export const openBytes = (page, file) => page.evaluate(
   (name, b64) => window.__player().openBytes(name, Uint8Array.fromBase64(b64).buffer),
@@ -104,10 +86,8 @@ export const status = (page) => page.evaluate(() => window.__status());
 // Waits until the status bar satisfies `test(parts)`, a function of plain
 // data evaluated in the page.
 export async function waitStatus(page, test, timeout = 15000) {
-  try {
-    await page.waitForFunction(`(${test})(window.__status())`, { timeout, polling: 20 });
-  } catch (e) {
+  await page.waitForFunction(`(${test})(window.__status())`, { timeout, polling: 20 }).catch(async (e) => {
     throw new Error(`status ${JSON.stringify(await status(page))} never met ${test}: ${e.message}`);
-  }
+  });
   return status(page);
 }
