@@ -230,9 +230,9 @@ TEST(WindowsPlayer, SoundPacesEachLoopedFrameThenTheWindowPausesCopiesAndTearsDo
   const std::string path = writeMovie("looped.cpk", buildFilm(spec));
   PlayerRun run(path);
   ASSERT_TRUE(run.started);
-  // The sound buffer's format shows in the pace below (and in what the black
-  // box hears), its size in the write past its end. DirectSound adds where
-  // it mixes; no other flag than the requested ones.
+  // The sound buffer's format shows in what the black box hears, its size in
+  // the write past its end. DirectSound adds where it mixes; no other flag
+  // than the requested ones.
   SoundDevice* device = run.host.soundDevice();
   DSBCAPS caps{};
   caps.dwSize = sizeof caps;
@@ -249,7 +249,6 @@ TEST(WindowsPlayer, SoundPacesEachLoopedFrameThenTheWindowPausesCopiesAndTearsDo
   uint32_t last = ring.playCursor();
   uint64_t played = last;  // the ring starts with the movie
   size_t next = 1;
-  std::vector<std::pair<std::chrono::steady_clock::time_point, uint64_t>> shownAt;
   run.runUntil([&] {
     const uint32_t cursor = ring.playCursor();
     played += (cursor - last) & kRingMask;
@@ -257,7 +256,6 @@ TEST(WindowsPlayer, SoundPacesEachLoopedFrameThenTheWindowPausesCopiesAndTearsDo
     if (next < frames.size() && run.status(kStatusPosition) == frames[next].first) {
       const double late = double(played) / kBytesPerSecond - frames[next].second;
       EXPECT_TRUE(late >= 0 && late <= 0.050) << "frame " << next << " " << late;
-      shownAt.emplace_back(std::chrono::steady_clock::now(), played);
       ++next;
     }
     return run.status(kStatusState) == L"End." ||
@@ -265,10 +263,6 @@ TEST(WindowsPlayer, SoundPacesEachLoopedFrameThenTheWindowPausesCopiesAndTearsDo
   });
   ASSERT_EQ(next, frames.size());
   EXPECT_EQ(run.status(kStatusState), L"Play...");
-  // From the second picture on, when the sound runs steadily.
-  const std::chrono::duration<double> spent = shownAt.back().first - shownAt[0].first;
-  const double rate = double(shownAt.back().second - shownAt[0].second) / spent.count();
-  EXPECT_TRUE(rate > 0.85 * kBytesPerSecond && rate < 1.15 * kBytesPerSecond) << rate;
 
   // Waiting messages all go before the next tick: the picture stands.
   std::wstring shown;
@@ -664,12 +658,12 @@ TEST(Dialogs, AboutPropertyAndSearchHeaderInThePlayer) {
   run.command(kCmdProperty);
   EXPECT_TRUE(run.ran && !run.leftOpen);
 
-  // Search header: the lines before a scan, each find shown at once above
-  // "Search...", the lines after it; then Cancel, a double-click or OK.
+  // Search header: the lines and selection before a scan, each find shown at
+  // once above "Search...", the lines after it; then a line chosen, the end
+  // (Cancel, 0: a double-click on the line, or OK) and the title that follows.
   const struct {
-    const wchar_t *lines, *selected;  // before the scan
-    int line;
-    int ending;  // 0: a double-click on the line
+    const wchar_t *lines, *selected;
+    int line, ending;
     const wchar_t* title;
   } choices[] = {{L"1", L"0", 1, IDCANCEL, L"twomovies.cpk - Zentrov"},
                  {L"2", L"0", 1, 0, L"twomovies.cpk:1 - Zentrov"},
