@@ -21,11 +21,12 @@ const playsSample = (page) => waitStatus(page, (s) => s[1] === 'Play...' && Numb
 const takeMessages = (page) => page.evaluate(() => window.__zq('dialog[open]').map((d) => (d.close(), d.textContent)));
 
 test('from file://: ?movie= cannot load and says so; damaged movies: the player\'s own message or what ' +
-     'can be played; the sample then plays', async () => {
+     'can be played; the sample then plays', async (t) => {
   // fetch() of file:// is blocked, so ?movie= cannot load there; the page
   // says so (the browser's own console errors aside) and still opens bytes.
   const movie = encodeURIComponent(pathToFileURL(SAMPLE).href);
   const page = await openPage(browser, `${pathToFileURL(PAGE).href}?movie=${movie}`);
+  t.after(() => page.close()); // nothing of it left running while the next test meters the page
   await page.waitForFunction(() => window.__dialogs().length > 0, { timeout: 5000 });
   assert.match((await takeMessages(page)).join(), /sample\.cpk/);
   page.problems = page.problems.filter((p) => !(p.startsWith('console:') && /file:|Failed to (load|fetch)|ERR_FAILED/i.test(p)));
@@ -46,7 +47,6 @@ test('from file://: ?movie= cannot load and says so; damaged movies: the player\
   await openBytes(page, SAMPLE);
   await playsSample(page);
   assert.deepEqual(page.problems, []);
-  await page.close();
 });
 
 // Processor time of the page over a quiet window, as shares of a core: the
