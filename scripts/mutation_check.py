@@ -9,7 +9,11 @@ scratch copy of the tree, the Debug build there is rebuilt incrementally, the
 unit tests run under ctest, and the file is restored.
 
   scripts/mutation_check.py [--mutants tests/mutants.txt] [--only ID,ID]
-                            [--check] [--output FILE]
+                            [--check] [--every-test] [--output FILE]
+
+--every-test runs every test on each mutant and names all that catch it, and
+then the tests that catch no mutant alone: a guide to where the suite is
+redundant (slower: no test run stops early).
 
 Results, one line per mutant:
   caught             a test failed, crashed or hung (the first one is named)
@@ -216,10 +220,11 @@ def test_times(log):
     return times
 
 
-def run_tests(cmd, cwd, log, per_test_limit, total_limit):
+def run_tests(cmd, cwd, log, per_test_limit, total_limit, failed=None):
     """Runs ctest, watching its output as it comes.
 
-    Stops at the first failed test, or when one test runs past its own limit
+    Stops at the first failed test (or, given a `failed` list, collects every
+    failed test there and goes on), or when one test runs past its own limit
     or the whole run past `total_limit` (a hang). Returns (outcome, detail,
     tests passed) with outcome "passed", "failed", "hung" or "error"."""
     started, passed = {}, 0
@@ -251,17 +256,23 @@ def run_tests(cmd, cwd, log, per_test_limit, total_limit):
                         status = " ".join(m.group(3).replace("*", " ").split())
                         if status == "Passed":
                             passed += 1
+                        elif failed is not None:
+                            failed.append(m.group(2))
                         else:
                             if code is None:
                                 stop()
                             return "failed", f"{m.group(2)} ({status})", passed
                 if code is not None:
+                    if failed:
+                        return "failed", ", ".join(failed), passed
                     if code == 0:
                         return "passed", "", passed
                     return "error", f"ctest exit {code}", passed
                 for name, since in started.values():
                     if now - since > per_test_limit(name):
                         stop()
+                        if failed is not None:
+                            failed.append(name)
                         return "hung", name, passed
                 if now - begin > total_limit:
                     stop()
@@ -305,6 +316,8 @@ def main():
     p.add_argument("--hang-seconds", type=float, default=45,
                    help="a test running longer than this and 10 x its unmutated time hangs")
     p.add_argument("--build-timeout", type=float, default=1800)
+    p.add_argument("--every-test", action="store_true",
+                   help="run every test on each mutant and name all that catch it")
     p.add_argument("--output", default=None, help="also write the report to this file")
     args = p.parse_args()
 
@@ -383,6 +396,7 @@ def main():
     counts = {"caught": 0, "survived": 0, "not applicable": 0, "does not compile": 0}
     hangs = 0
     survivors = []
+    catchers = {}  # mutant id -> the tests that caught it, with --every-test
     for m in mutants:
         hit, reason = locate(m, tree)
         if not hit:
@@ -408,8 +422,11 @@ def main():
                     detail = f"build step failed (see {blog.name})"
             else:
                 tlog = logs / f"{m.ident}.ctest.log"
-                outcome, detail, _ = run_tests(ctest + ["--stop-on-failure"], tree, tlog,
-                                               per_test_limit, total_limit)
+                failed = [] if args.every_test else None
+                outcome, detail, _ = run_tests(ctest + ([] if failed is not None else ["--stop-on-failure"]),
+                                               tree, tlog, per_test_limit, total_limit, failed)
+                if failed:
+                    catchers[m.ident] = set(failed)
                 if outcome == "passed":
                     status = "survived"
                     detail = m.what
@@ -421,6 +438,8 @@ def main():
                 else:
                     status = "caught"
                     detail = short(detail) if outcome == "failed" else f"{detail} (see {tlog.name})"
+                if failed:
+                    detail = ", ".join(failed)
         finally:
             path.write_bytes(original)
         counts[status] += 1
@@ -438,6 +457,13 @@ def main():
         say("# survivors:")
         for m in survivors:
             say(f"#   {m.ident}: {m.what}")
+    if args.every_test:
+        alone = {t for names in catchers.values() if len(names) == 1 for t in names}
+        others = sorted(set(base_times) - alone)
+        say("# tests that catch no mutant alone (each of their catches is also another test's):")
+        for name in others:
+            n = sum(name in names for names in catchers.values())
+            say(f"#   {name} (catches {n})")
     if args.output:
         Path(args.output).write_text("\n".join(report) + "\n", encoding="utf-8")
     return 0
