@@ -22,6 +22,7 @@ const movies = [
   [repoFile('tests/data/malformed/undamaged_adx_reference.cpk'), true], // ADX, 64x64
   [join(dir, 'adx_100x60.cpk'), true], // ADX, shown 100x64
 ].map(([movie, sound]) => ({ movie, name: basename(movie), sound }));
+
 // ADX sound in a picture narrower than a strip's multiple and shorter than
 // the player's smallest frame, which the committed movies lack.
 execFileSync('ffmpeg', ['-hide_banner', '-loglevel', 'error', '-y',

@@ -15,8 +15,8 @@ export const SAMPLE = join(REPO, 'samples/sample.cpk');
 export const repoFile = (p) => join(REPO, p);
 export const Cmd = { replay: 40013, playPause: 40014, nextFrame: 40015, loop: 40016 };
 
-// Browsers and folders made here; a test file ends them after its
-// tests with after(closeAll).
+// Browsers and folders made here; a test file ends them after its tests
+// with after(closeAll).
 const cleanups = [];
 export async function closeAll() {
   while (cleanups.length) await cleanups.pop()();

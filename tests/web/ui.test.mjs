@@ -11,7 +11,7 @@ import {
 after(closeAll);
 
 const page = await openPage(await launch());
-const ctrl = async (key, modifier = 'Control') => {
+const chord = async (modifier, key) => {
   await page.keyboard.down(modifier);
   await page.keyboard.press(key);
   await page.keyboard.up(modifier);
@@ -80,10 +80,10 @@ const walk = [
       await until(new Function('s', `return s[2] !== '${before}'`)); // which one, the frame tests tell
     },
     state: 'Pause.', buttons: { 'play/pause': [false, true], 'next frame': [false] } },
-  { step: 'Ctrl+P plays', act: async () => { await clickPicture(); await ctrl('p'); },
+  { step: 'Ctrl+P plays', act: async () => { await clickPicture(); await chord('Control', 'p'); },
     state: 'Play...', buttons: { 'play/pause': [false, false], 'next frame': [true] } },
   { step: 'Ctrl+P while playing plays on', act: async () => {
-      await ctrl('p');
+      await chord('Control', 'p');
       await until(new Function('s', `return Number(s[2]) > ${(await status(page))[2]}`));
     },
     state: 'Play...', buttons: { 'play/pause': [false, false] } },
@@ -95,7 +95,7 @@ const walk = [
     state: 'Play...', buttons: { 'loop play': [false, true] }, view: { Loop: [false, true] } },
   { step: 'without loop it ends', act: async () => {
       await click('button', 'loop play');
-      await ctrl('p');
+      await chord('Control', 'p');
       await until((s) => s[1] === 'End.', 10000);
     },
     state: 'End.', buttons: { 'loop play': [false, false], 'play/pause': [true], 'next frame': [true] },
@@ -110,7 +110,7 @@ const walk = [
   { step: 'No Wait plays to the end at once', act: async () => {
       await chooseMenu('View', 'FrameRate', 'No Wait');
       await click('button', 'replay');
-      await ctrl('p');
+      await chord('Control', 'p');
       const start = Date.now();
       await until((s) => s[1] === 'End.');
       assert.ok(Date.now() - start < 3000, `No Wait took ${Date.now() - start} ms`);
@@ -143,7 +143,7 @@ test('zoom x1, x2 and full screen; keys in full screen; Esc and a click leave it
   // Ctrl+P toggles without the menu.
   await click('button', 'loop play'); // playing all along
   await click('button', 'replay');
-  await ctrl('p');
+  await chord('Control', 'p');
   await until((s) => s[1] === 'Play...');
   for (const keys of [false, true]) {
     await click('button', 'full screen');
@@ -153,7 +153,7 @@ test('zoom x1, x2 and full screen; keys in full screen; Esc and a click leave it
     assert.equal(await page.$('aria/[role="menubar"]'), null, 'no menu bar in full screen');
     if (keys) {
       for (const want of ['Pause.', 'Play...']) {
-        await ctrl('p');
+        await chord('Control', 'p');
         await until(new Function('s', `return s[1] === '${want}'`), 3000);
       }
       await page.keyboard.press('Escape');
@@ -173,7 +173,7 @@ const dialogText = async (label) => (await page.waitForFunction(
 
 test('Alt+Enter shows Property: the movie\'s values and its table; About', async () => {
   await clickPicture();
-  await ctrl('Enter', 'Alt');
+  await chord('Alt', 'Enter');
   const text = await dialogText('Property');
   for (const [field, value] of Object.entries(info(SAMPLE)))
     assert.ok(text.includes(field) && text.includes(value), `Property lacks "${field}: ${value}"`);
@@ -223,7 +223,7 @@ test('Search header finds both movies of one file and opens the second', async (
 
 test('Ctrl+O opens the file chooser and plays the chosen movie', async () => {
   await clickPicture();
-  const [chooser] = await Promise.all([page.waitForFileChooser({ timeout: 3000 }), ctrl('o')]);
+  const [chooser] = await Promise.all([page.waitForFileChooser({ timeout: 3000 }), chord('Control', 'o')]);
   await chooser.accept([repoFile('tests/data/testsrc_s16_stereo.cpk')]);
   await until((s) => s[1] === 'Play...' && s[3].replace(/ /g, '') === '160x120');
   assert.equal(await page.title(), 'testsrc_s16_stereo.cpk - Zentrov');
