@@ -1,5 +1,6 @@
-// Cinepak frames: worked examples that pin the format, random frames against
-// a plain model through each kernel set, damaged and cut frames. ADX decoding
+// Cinepak frames: random frames against a plain model through each kernel
+// set (ffmpeg-made frames, in the CLI tests, pin the format), damaged and cut
+// frames. ADX decoding
 // and PCM widening against plain models, and the silence kept for sound that
 // cannot be converted.
 
@@ -192,34 +193,6 @@ std::vector<Kernels> availableKernels() {
   EXPECT_EQ(kernels.size(), 2u) << "x86-64 always has SSE2";
 #endif
   return kernels;
-}
-
-constexpr uint8_t kWorkedFrame[] = {
-    0x00, 0x00, 0x00, 0x27,              // flags; frame length 39: the end mark
-    0x00, 0x04, 0x00, 0x04, 0x00, 0x01,  // width, height, strips: not read
-    0x00, 0x00,                          // the two extra bytes of FILM frames
-    0x10, 0x00, 0x00, 0x0C, 0x00, 0x00,  // strip header; top 0
-    0x00, 0x00, 0x00, 0x04, 0x00, 0x04,  // left 0, bottom 4, right 4: one block
-    0x22, 0x00, 0x00, 0x0A,              // full V1 codebook, 10 bytes
-    0x10, 0x20, 0x30, 0x40, 0x00, 0x00,  // entry 0: Y 16 32 48 64, U 0, V 0
-    0x32, 0x00, 0x00, 0x05, 0x00,        // V1-only vectors: block 0 from entry 0; ends at 39
-};
-
-TEST(Cinepak, WorkedFrameDrawsFourGreyQuadrants) {
-  const std::vector<uint8_t> frame(std::begin(kWorkedFrame), std::end(kWorkedFrame));
-  EXPECT_EQ((CinepakFrame{4, 4}
-                 .strip(4, 4)
-                 .add({0x22, {CinepakEntry{{16, 32, 48, 64}, 0, 0}}})
-                 .v1Vectors({0})
-                 .encode()),
-            frame);
-  CinepakCanvas canvas(8, 8 * 8);
-  ASSERT_EQ(canvas.decode(frame), 0);
-  for (int y = 0; y < 8; ++y)
-    for (int x = 0; x < 8; ++x)
-      EXPECT_EQ(canvas.at(x, y),
-                x < 4 && y < 4 ? greyPixel(uint8_t(16 * (1 + y / 2 * 2 + x / 2))) : kUntouched)
-          << x << y;
 }
 
 // The model's colours, which every decoded frame is held to.

@@ -105,24 +105,6 @@ TEST(Open, HeadersAreReadClampedRefusedOrCut) {
   }
 }
 
-// Every prefix of a movie: refused while the table's header is cut, else
-// opened with the whole entries it holds and played to its end.
-TEST(Open, EveryPrefixIsRefusedOrPlaysItsWholeEntries) {
-  const Bytes whole = make({}, {});
-  const size_t entries = stabOffset(soundMovie()) + 16;
-  FakePorts rig;
-  for (size_t n = 0; n <= whole.size(); ++n) {
-    const OpenResult r =
-        rig.open(writeScratch("cut.cpk", Bytes(whole.begin(), whole.begin() + long(n))));
-    ASSERT_EQ(r, n < entries ? OpenResult::UnknownHeader : OpenResult::Opened) << n;
-    if (r != OpenResult::Opened) continue;
-    EXPECT_EQ(rig.player.table().entryCount, std::min(3, int(n - entries) / 16)) << n;
-    selectFrameRate(rig.player, FrameRateMode::NoWait);
-    for (int i = 0; i < 5; ++i) playbackTick(rig.player);
-    EXPECT_EQ(rig.last["status 1"], "End.") << n;
-  }
-}
-
 // The controls are off while the file is read and on again after it; the
 // window, title and status bar follow the movie.
 TEST(Open, ControlsAroundTheReading) {

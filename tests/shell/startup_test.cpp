@@ -1,6 +1,5 @@
 // Start-up and teardown: the named steps in order, and failing steps; the
-// About dialog's processor features from CPUID answers and its version text
-// from a version resource.
+// About dialog's version text from a version resource.
 
 #include "shell/startup.h"
 
@@ -141,40 +140,6 @@ TEST(StartUp, FailingStepShowsItsBoxAndEndsStartUp) {
                   bool(b.decodedFrame) + bool(b.pcmBuffer),
               buffer)
         << failAt;
-  }
-}
-
-// Each case: has CPUID; the largest leaf, leaf 1's EDX, the largest extended
-// leaf and 0x80000001's EDX as answered; MMX, 3DNow!, and how many of the
-// leaves 0, 1, 0x80000000, 0x80000001 were asked, in that order.
-TEST(AboutInfoTest, FeaturesFollowTheCpuidAnswersAndAskOnlyWhatTheyNeed) {
-  constexpr uint32_t kMmx = 1u << 23, kThreeDNow = 1u << 31;
-  const uint32_t leaves[] = {0, 1, 0x80000000, 0x80000001};
-  const struct {
-    bool hasCpuid;
-    uint32_t answers[4];
-    bool mmx, threeDNow;
-    size_t asked;
-  } cases[] = {
-      {false, {5, kMmx, 0x80000001, kThreeDNow}, false, false, 0},
-      {true, {0, kMmx, 0x80000001, kThreeDNow}, false, false, 1},  // no leaf 1
-      {true, {1, ~kMmx, 0x80000001, kThreeDNow}, false, false, 2},
-      {true, {1, kMmx, 0x80000000, kThreeDNow}, true, false, 3},
-      {true, {2, kMmx, 0x80000008, ~kThreeDNow}, true, false, 4},
-      {true, {1, kMmx, 0x80000001, kThreeDNow}, true, true, 4},
-  };
-  for (const auto& c : cases) {
-    std::vector<uint32_t> asked;
-    const ProcessorFeatures features = processorFeatures(c.hasCpuid, [&](uint32_t leaf) {
-      asked.push_back(leaf);
-      const size_t i = size_t(std::find(leaves, leaves + 4, leaf) - leaves);
-      return i == 4  ? CpuidRegisters{}
-             : i % 2 ? CpuidRegisters{0, 0, 0, c.answers[i]}
-                     : CpuidRegisters{c.answers[i]};
-    });
-    EXPECT_EQ(features.mmxSupported, c.mmx) << &c - cases;
-    EXPECT_EQ(features.threeDNowSupported, c.threeDNow) << &c - cases;
-    EXPECT_EQ(asked, std::vector<uint32_t>(leaves, leaves + c.asked)) << &c - cases;
   }
 }
 
