@@ -33,7 +33,6 @@ const chooseMenu = async (...path) => { for (const name of path) await click('me
 // checked]: toolbar buttons for no `path`, else the items of the last menu
 // along it, opened for this and closed again with Escape.
 async function expectStates(path, want, message = path.join(' > ')) {
-  if (!Object.keys(want).length) return;
   await chooseMenu(...path);
   const got = {};
   for (const [name, w] of Object.entries(want)) {
@@ -55,80 +54,24 @@ beforeEach(async () => {
 });
 afterEach(() => assert.deepEqual(page.problems.splice(0), []));
 
-// A walk through the sample. After each step: status part 1, toolbar
-// buttons and View menu items as [disabled] or [disabled, pressed/checked].
-// Opening a menu pauses, as the Windows player's menus do; in the window an
-// accelerator opens the menu first, so Ctrl+P plays whether paused or not,
-// and sends nothing while Play/Pause is grayed.
-const walk = [
-  { step: 'nothing open', act: async () => {},
-    state: '', buttons: { 'file open': [false], replay: [true], 'play/pause': [true, false], 'next frame': [true] },
-    view: { 'Play/Pause': [true], 'Property...': [true] } },
-  { step: 'a dropped file plays', act: async () => {
-      const canvas = await page.$('pierce/canvas'), data = { items: [], files: [SAMPLE], dragOperationsMask: 1 };
-      for (const step of ['dragEnter', 'dragOver', 'drop']) await canvas[step](data);
-      await until((s) => s[1] === 'Play...' && Number(s[2]) > 0);
-      assert.equal(await page.title(), 'sample.cpk - Zentrov');
-    },
-    state: 'Play...', buttons: { replay: [false], 'play/pause': [false, false], 'next frame': [true], 'loop play': [false, false] } },
-  { step: 'the play/pause button pauses', act: () => click('button', 'play/pause'),
-    state: 'Pause.', buttons: { 'play/pause': [false, true], 'next frame': [false] },
-    view: { 'Play/Pause': [false], 'Property...': [false] } },
-  { step: 'next frame shows the next picture', act: async () => {
-      const before = (await status(page))[2];
-      await click('button', 'next frame');
-      await until(new Function('s', `return s[2] !== '${before}'`)); // which one, the frame tests tell
-    },
-    state: 'Pause.', buttons: { 'play/pause': [false, true], 'next frame': [false] } },
-  { step: 'Ctrl+P plays', act: async () => { await clickPicture(); await chord('Control', 'p'); },
-    state: 'Play...', buttons: { 'play/pause': [false, false], 'next frame': [true] } },
-  { step: 'Ctrl+P while playing plays on', act: async () => {
-      await chord('Control', 'p');
-      await until(new Function('s', `return Number(s[2]) > ${(await status(page))[2]}`));
-    },
-    state: 'Play...', buttons: { 'play/pause': [false, false] } },
-  { step: 'loop plays past the end from the start', act: async () => {
-      await click('button', 'loop play');
-      await until((s) => Number(s[2]) > 120, 10000);
-      await until((s) => s[1] === 'Play...' && Number(s[2]) < 60, 10000);
-    },
-    state: 'Play...', buttons: { 'loop play': [false, true] }, view: { Loop: [false, true] } },
-  { step: 'without loop it ends', act: async () => {
-      await click('button', 'loop play');
-      await chord('Control', 'p');
-      await until((s) => s[1] === 'End.', 10000);
-    },
-    state: 'End.', buttons: { 'loop play': [false, false], 'play/pause': [true], 'next frame': [true] },
-    view: { 'Play/Pause': [true], Loop: [false, false] } },
-  { step: 'replay shows the first picture again', act: async () => {
-      await click('button', 'replay');
-      await until((s) => s[2] === '0');
-    },
-    buttons: { 'play/pause': [false] }, view: { 'Play/Pause': [false] } },
-  { step: 'Pcm off', act: () => chooseMenu('View', 'Pcm off'), view: { 'Pcm off': [false, true] } },
-  // Without waiting for the sound clock the 4-second sample ends far sooner.
-  { step: 'No Wait plays to the end at once', act: async () => {
-      await chooseMenu('View', 'FrameRate', 'No Wait');
-      await click('button', 'replay');
-      await chord('Control', 'p');
-      const start = Date.now();
-      await until((s) => s[1] === 'End.');
-      assert.ok(Date.now() - start < 3000, `No Wait took ${Date.now() - start} ms`);
-      await expectStates(['View', 'FrameRate'], { 'No Wait': [false, true], Normal: [false, false] });
-      await chooseMenu('View', 'FrameRate', 'Normal');
-      await chooseMenu('View', 'Pcm off');
-    },
-    view: { 'Pcm off': [false, false] } },
-];
-
-test('transport walk: status, toolbar, menus, title', async () => {
-  for (const { step, act, state, buttons = {}, view = {} } of walk) {
-    await act();
-    if (state !== undefined) assert.equal((await status(page))[1], state, step);
-    await expectStates([], buttons, step);
-    await expectStates(['View'], view, step);
+// The toolbar's and the menus' states are the core's; these show that they
+// reach the page: a button disabled, then pressed, and the keys sent as the
+// window sends them.
+test('a real drop plays; a toolbar button pauses, Ctrl+P plays, paused or not', async () => {
+  await expectStates([], { 'play/pause': [true], 'next frame': [true] }); // nothing open
+  const canvas = await page.$('pierce/canvas'), data = { items: [], files: [SAMPLE], dragOperationsMask: 1 };
+  for (const step of ['dragEnter', 'dragOver', 'drop']) await canvas[step](data);
+  await until((s) => s[1] === 'Play...' && Number(s[2]) > 0);
+  assert.equal(await page.title(), 'sample.cpk - Zentrov');
+  await click('button', 'play/pause');
+  await until((s) => s[1] === 'Pause.');
+  await expectStates([], { 'play/pause': [false, true], 'next frame': [false] });
+  // A key opens the menu first, which pauses, so Ctrl+P plays on while playing.
+  await clickPicture();
+  for (const _ of ['paused', 'playing']) {
+    await chord('Control', 'p');
+    await until(new Function('s', `return s[1] === 'Play...' && Number(s[2]) > ${(await status(page))[2]}`));
   }
-  await expectStates(['Edit'], { 'Search header...': [false, false] });
 });
 
 test('zoom x1, x2 and full screen; keys in full screen; Esc and a click leave it', async () => {
@@ -171,7 +114,7 @@ test('zoom x1, x2 and full screen; keys in full screen; Esc and a click leave it
 const dialogText = async (label) => (await page.waitForFunction(
   (l) => window.__dialogs().find((d) => d.label === l)?.text, { timeout: 3000 }, label)).jsonValue();
 
-test('Alt+Enter shows Property: the movie\'s values and its table; About', async () => {
+test('Alt+Enter shows Property: the movie\'s values and its table', async () => {
   await clickPicture();
   await chord('Alt', 'Enter');
   const text = await dialogText('Property');
@@ -196,9 +139,6 @@ test('Alt+Enter shows Property: the movie\'s values and its table; About', async
     for (const [i, text] of rows) assert.equal(text, want[i], `Property row ${i}`);
   }
   await click('button', 'OK');
-  await chooseMenu('About', 'About...');
-  assert.match(await dialogText('About Zentrov'), /Zentrov/);
-  await click('button', 'OK');
   assert.deepEqual(await page.evaluate(() => window.__dialogs()), []);
 });
 
@@ -217,8 +157,6 @@ test('Search header finds both movies of one file and opens the second', async (
   await click('option', lines[1]);
   await click('button', 'OK');
   await until((s) => s[3].replace(/ /g, '') === '96x64');
-  assert.deepEqual(await canvasBox(), { width: 96, height: 64 });
-  assert.equal(await page.title(), 'two.cpk:1 - Zentrov'); // the header chosen
 });
 
 test('Ctrl+O opens the file chooser and plays the chosen movie', async () => {
@@ -226,21 +164,15 @@ test('Ctrl+O opens the file chooser and plays the chosen movie', async () => {
   const [chooser] = await Promise.all([page.waitForFileChooser({ timeout: 3000 }), chord('Control', 'o')]);
   await chooser.accept([repoFile('tests/data/testsrc_s16_stereo.cpk')]);
   await until((s) => s[1] === 'Play...' && s[3].replace(/ /g, '') === '160x120');
-  assert.equal(await page.title(), 'testsrc_s16_stereo.cpk - Zentrov');
 });
 
 test('the toolbar mode survives a reload', async () => {
-  // Mode, and whether the toolbar shows in it.
-  const modes = [['Flat style', true], ['Hide', false], ['Button style', true]];
-  for (const [mode, shown] of modes) {
+  // Hidden, which no new page is, then back.
+  for (const [mode, shown] of [['Hide', false], ['Button style', true]]) {
     await chooseMenu('View', 'Toolbar', mode);
-    for (const where of [mode, `${mode} after a reload`]) {
-      if (where !== mode) {
-        await page.reload({ waitUntil: 'load' });
-        await ready(page);
-      }
-      await expectStates(['View', 'Toolbar'], Object.fromEntries(modes.map(([m]) => [m, [false, m === mode]])), where);
-      assert.equal(await page.$('aria/[role="toolbar"]') !== null, shown, `${where}: toolbar shown`);
-    }
+    await page.reload({ waitUntil: 'load' });
+    await ready(page);
+    await expectStates(['View', 'Toolbar'], { [mode]: [false, true] }, mode);
+    assert.equal(await page.$('aria/[role="toolbar"]') !== null, shown, `${mode}: toolbar shown`);
   }
 });
