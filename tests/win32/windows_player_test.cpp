@@ -188,22 +188,17 @@ struct PlayerRun {
   WNDPROC playerProc = nullptr;
 };
 
-// The user's key `path` read back: "name:type:length=value " for each value
-// (a DWORD's number, a string's text), then each subkey's after "subkey/".
-std::string stored(const std::string& path, const std::string& prefix = "") {
-  std::string out;
+// The value `name` under the settings key's `subkey` as stored:
+// "type:length=value" (a DWORD's number, a string's text).
+std::string stored(const std::string& subkey, const char* name) {
+  char data[400] = {};
+  DWORD type = 0, bytes = sizeof data;
   HKEY key = nullptr;
-  char name[64], data[400];
-  DWORD length = 64, type, bytes = sizeof data;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key)) return out;
-  for (DWORD i = 0; !RegEnumValueA(key, i++, name, &length, nullptr, &type, LPBYTE(data), &bytes);
-       length = 64, bytes = sizeof data)
-    out += prefix + name + ":" + std::to_string(type) + ":" + std::to_string(bytes) + "=" +
-           (type == REG_DWORD ? std::to_string(*reinterpret_cast<DWORD*>(data)) : data) + " ";
-  for (DWORD i = 0; length = 64, !RegEnumKeyExA(key, i++, name, &length, 0, 0, 0, 0);)
-    out += stored(path + "\\" + name, name + std::string("/"));
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, (kSettingsKey + subkey).c_str(), 0, KEY_READ, &key)) return "";
+  RegQueryValueExA(key, name, nullptr, &type, LPBYTE(data), &bytes);
   RegCloseKey(key);
-  return out;
+  return std::to_string(type) + ":" + std::to_string(bytes) + "=" +
+         (type == REG_DWORD ? std::to_string(*reinterpret_cast<DWORD*>(data)) : data);
 }
 
 HRESULT WINAPI countSurface(IDirectDrawSurface* surface, DDSURFACEDESC*, void* count) {
@@ -302,7 +297,7 @@ TEST(WindowsPlayer, SoundPacesEachLoopedFrameThenTheWindowPausesCopiesAndTearsDo
   // What opening stored is gone; only the teardown can write it again.
   RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
   EXPECT_EQ(run.close(), 0);
-  EXPECT_EQ(stored(kSettingsKey + std::string("\\MRU0")), "path:1:260=" + path + " ");
+  EXPECT_EQ(stored("\\MRU0", "path"), "1:260=" + path);
   EXPECT_EQ(run.host.soundDevice(), nullptr);
   EXPECT_EQ(run.host.video().directDraw, nullptr);
 }
@@ -441,111 +436,77 @@ TEST(NoSoundServer, StartUpStopsAtTheSoundDeviceWithItsBox) {
   EXPECT_EQ(run.host.player().shell.setupFailed, 1u);
 }
 
-// Play/Pause, Property, Search header, Full screen: G grayed, D disabled, E
-// enabled; buttons replay, play/pause, next, loop, prev: e enabled, - not, p
-// pressed; status parts 1, 3, 4; the toolbar's look; the play/pause tooltip.
-std::wstring shellState(PlayerRun& run) {
-  std::wstring out;
+// A movie played to its end: the menu (Play/Pause, Property, Search header,
+// Full screen: G grayed, D disabled, E enabled), the buttons (replay,
+// play/pause, next, loop, prev: e enabled, - not, p pressed) and status parts
+// 1, 3 and 4 as the core set them; then each View command on the bars, with
+// the picture's height kept between them and the bars' word stored.
+TEST(MainWindow, TheCoreReachesTheMenuButtonsAndBars) {
+  PlayerRun run(writeMovie("walk.cpk", buildFilm(soundedMovie(3, 0.1, kWidth, kHeight))));
+  ASSERT_TRUE(run.started);
+  ASSERT_TRUE(run.runUntil([&] { return run.status(kStatusState) == L"End."; }));
+  std::wstring shown;
   for (int id : {kCmdPlayPause, kCmdProperty, kCmdSearchHeader, kCmdFullScreen}) {
     const UINT state = GetMenuState(run.host.menu(), UINT(id), MF_BYCOMMAND);
-    out += (state & MF_GRAYED) ? L'G' : (state & MF_DISABLED) ? L'D' : L'E';
+    shown += (state & MF_GRAYED) ? L'G' : (state & MF_DISABLED) ? L'D' : L'E';
   }
   HWND toolbar = run.host.bars().toolbar();
   for (int id : {kCmdReplay, kCmdPlayPause, kCmdNextFrame, kCmdLoop, kCmdPrevFrame}) {
     const auto state = SendMessageW(toolbar, TB_GETSTATE, WPARAM(id), 0);
-    out += std::wstring(L" ") + ((state & TBSTATE_ENABLED) ? L"e" : L"-") +
-           ((state & TBSTATE_CHECKED) ? L"p" : L"");
+    shown += std::wstring(L" ") + ((state & TBSTATE_ENABLED) ? L"e" : L"-") +
+             ((state & TBSTATE_CHECKED) ? L"p" : L"");
   }
-  out += L" " + run.status(1) + L"|" + run.status(3) + L"|" + run.status(4);
-  NMTTDISPINFOW tip{};
-  tip.hdr = {HWND(SendMessageW(toolbar, TB_GETTOOLTIPS, 0, 0)), kCmdPlayPause, TTN_GETDISPINFOW};
-  SendMessageW(run.host.window(), WM_NOTIFY, 0, LPARAM(&tip));
-  const auto style = SendMessageW(toolbar, TB_GETSTYLE, 0, 0);
-  const int width = LOWORD(SendMessageW(toolbar, TB_GETBUTTONSIZE, 0, 0));
-  out += !IsWindowVisible(toolbar) ? L" hidden" : (style & TBSTYLE_FLAT) ? L" flat" : L" button";
-  out += L" rows " + std::to_wstring(SendMessageW(toolbar, TB_GETTEXTROWS, 0, 0));
-  out += (style & TBSTYLE_TOOLTIPS) ? L" tips" : L"";
-  out += std::wstring(tip.lpszText ? tip.lpszText : tip.szText) == L"play/pause" ? L" named" : L"";
-  return out + (width <= 16 ? L" w16" : width <= 48 ? L" w48" : L" wider");
-}
+  shown += L" " + run.status(1) + L"|" + run.status(3) + L"|" + run.status(4);
+  EXPECT_EQ(shown, L"DEEG e -p - e - End.|320x224|----");
 
-// A movie dropped with two others, played to its end, replayed and closed,
-// then each View command for the bars: the shell and the settings each time.
-TEST(MainWindow, ShellAndSettingsFollowTheMovieAndTheViewCommands) {
-  const std::string path = writeMovie("walk.cpk", buildFilm(soundedMovie(3, 0.1, kWidth, kHeight)));
-  PlayerRun run("");
-  ASSERT_TRUE(run.started);
-  // The command (1: drop, 2: play to the end), the shell, TlStBar (0: none stored yet).
-  const std::tuple<int, const wchar_t*, uint32_t> steps[] = {
-      {0, L"GGGG - - - e - |320x240|---- button rows 0 tips named w16", 0},
-      {1, L"EEEG e e - e - Play...|320x224|---- button rows 0 tips named w16", 9},
-      {2, L"DEEG e -p - e - End.|320x224|---- button rows 0 tips named w16", 9},
-      {kCmdReplay, L"EEEG e ep - e - End.|320x224|---- button rows 0 tips named w16", 9},
-      {kCmdClose, L"DEDG - - - e - |320x224|---- button rows 0 tips named w16", 9},
-      {kCmdToolbarFlat, L"DEDG - - - e - |320x224|---- flat rows 0 tips named w16", 10},
-      {kCmdToolbarAddString, L"DEDG - - - e - |320x224|---- flat rows 2 w48", 14},
-      {kCmdToolbarHide, L"DEDG - - - e - |320x224|---- hidden rows 2 w48", 12},
-      {kCmdToolbarButton, L"DEDG - - - e - |320x224|---- button rows 2 w48", 13},
-      {kCmdToolbarAddString, L"DEDG - - - e - |320x224|---- button rows 0 tips named w16", 9},
-      {kCmdStatusBar, L"DEDG - - - e - |320x224|---- button rows 0 tips named w16", 1},
-  };
+  // The toolbar hidden, flat or in buttons, its rows of labels, its buttons' width.
+  const std::pair<int, const wchar_t*> views[] = {
+      {kCmdToolbarFlat, L"flat 0 w16"},    {kCmdToolbarAddString, L"flat 2 w48"},
+      {kCmdToolbarHide, L"hidden 2 w48"},  {kCmdStatusBar, L"hidden 2 w48"},
+      {kCmdToolbarButton, L"button 2 w48"}, {kCmdToolbarAddString, L"button 0 w16"}};
   const ShellState& shell = run.host.player().shell;
-  for (const auto& [command, looks, tlStBar] : steps) {
-    if (command == 1) run.drop({path, soundedMovie("other.cpk"), soundedMovie("third.cpk")});
-    if (command == 2) run.runUntil([&] { return run.status(kStatusState) == L"End."; });
-    if (command > 2) run.command(command);
+  for (const auto& [command, looks] : views) {
+    run.command(command);
     run.runFor(20);
-    EXPECT_EQ(shellState(run), looks) << command;
-    std::string settings = "Path:1:260=" + shell.programPath + " ";
-    if (tlStBar) settings += "TlStBar:4:4=" + std::to_string(tlStBar) + " ";
-    for (int i = 0; tlStBar && i < 10; ++i)
-      settings += "MRU" + std::to_string(i) + "/path:1:260=" + (i == 0 ? path : "") + " ";
-    EXPECT_EQ(stored(kSettingsKey), settings) << command;
-    // The picture keeps its height between the bars, measured as they stand.
+    const auto style = SendMessageW(toolbar, TB_GETSTYLE, 0, 0);
+    const int width = LOWORD(SendMessageW(toolbar, TB_GETBUTTONSIZE, 0, 0));
+    const auto rows = SendMessageW(toolbar, TB_GETTEXTROWS, 0, 0);
+    EXPECT_EQ((!IsWindowVisible(toolbar) ? L"hidden " : (style & TBSTYLE_FLAT) ? L"flat " : L"button ") +
+                  std::to_wstring(rows) + (width <= 16 ? L" w16" : width <= 48 ? L" w48" : L" wider"),
+              looks)
+        << command;
     RECT client{}, bar{};
     GetClientRect(run.host.window(), &client);
-    GetWindowRect(run.host.bars().toolbar(), &bar);
-    EXPECT_EQ(shell.toolbarHeight,
-              IsWindowVisible(run.host.bars().toolbar()) ? bar.bottom - bar.top : 0);
+    GetWindowRect(toolbar, &bar);
+    EXPECT_EQ(shell.toolbarHeight, IsWindowVisible(toolbar) ? bar.bottom - bar.top : 0);
     EXPECT_EQ(!shell.statusBarHeight, !IsWindowVisible(run.host.bars().statusBar()));
     EXPECT_EQ(client.bottom,
               shell.toolbarHeight + shell.statusBarHeight + run.host.layout().displayHeight);
   }
+  EXPECT_EQ(stored("", "TlStBar"), "4:4=1");  // button, no labels, no status bar
 }
 
-// In the window each translation first opens the menu, which pauses, and a
-// grayed item sends nothing; in full screen the command comes alone.
-TEST(MainWindow, AcceleratorsFollowTheMenuInTheWindowOnly) {
+// Ctrl+P, through the accelerator table: in the window the menu opens first
+// (which pauses) and a grayed item sends nothing; in full screen, without a
+// menu, the command comes alone.
+TEST(MainWindow, AcceleratorsGoThroughTheMenuInTheWindowOnly) {
   PlayerRun run("");
   ASSERT_TRUE(run.started);
-  enum When { kWindow, kFullScreen, kPlaying };
-  // Where, the keys, what the window got and status part 1 afterwards.
-  const std::tuple<When, BYTE, WPARAM, const wchar_t*> presses[] = {
-      {kWindow, VK_CONTROL, 'P', L"menu |"},
-      {kWindow, VK_MENU, VK_RETURN, L"menu |"},
-      {kWindow, VK_CONTROL, 'X', L"|"},
-      {kFullScreen, VK_CONTROL, 'P', L"40014 |"},
-      {kPlaying, VK_CONTROL, 'P', L"menu 40014 |Play..."},
-      {kFullScreen, VK_CONTROL, 'P', L"40014 |Pause."},
-  };
-  HWND window = run.host.window();
-  for (const auto& [when, modifier, key, reached] : presses) {
-    if (when == kFullScreen && GetMenu(window)) run.command(kCmdFullScreen);
-    if (when != kFullScreen && !GetMenu(window)) SendMessageW(window, WM_LBUTTONDOWN, 0, 0);
-    if (when == kPlaying) run.drop({soundedMovie("keys.cpk", 8)});
-    // The modifier alone held, the key queued for the loop, then a mark.
+  const auto controlP = [&run] {
     BYTE keys[256] = {};
-    keys[modifier] = 0x80;
+    keys[VK_CONTROL] = 0x80;  // held while the loop translates the key
     SetKeyboardState(keys);
     run.log.clear();
-    const bool alt = modifier == VK_MENU;
-    PostMessageW(window, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key, alt ? 0x20000001 : 1);
-    PostMessageW(window, WM_APP, 0, 0);
+    PostMessageW(run.host.window(), WM_KEYDOWN, 'P', 1);
+    PostMessageW(run.host.window(), WM_APP, 0, 0);
     run.runUntil([&] { return run.log.find(L'|') != std::wstring::npos; });
-    keys[modifier] = 0;
+    keys[VK_CONTROL] = 0;
     SetKeyboardState(keys);
-    EXPECT_EQ(run.log.substr(0, run.log.find(L'|') + 1) + run.status(1), reached) << when;
-  }
+    return run.log.substr(0, run.log.find(L'|'));
+  };
+  EXPECT_EQ(controlP(), L"menu ");
+  run.command(kCmdFullScreen);
+  EXPECT_EQ(controlP(), std::to_wstring(kCmdPlayPause) + L" ");
 }
 
 // Eleven drops of two files open the first of each; the File menu lists the
@@ -622,37 +583,24 @@ TEST(Dialogs, AboutPropertyAndSearchHeaderInThePlayer) {
   EXPECT_EQ(about, L"Version.2.04 " + features + features);  // clicks do not change them
   EXPECT_TRUE(run.ran && !run.leftOpen);
 
-  // Property: the values; collapsed to the list's top, expanded below the
-  // list, which is filled once and keeps its selection; the rows.
+  // Property: the values, then, under More>>, the table's rows.
   run.script(L"Property", [&](HWND dialog) {
     std::wstring seen;
     for (int id : {IDC_PROPERTY_FRAME_SIZE, IDC_PROPERTY_TOTAL_FRAME, IDC_PROPERTY_FRAME_RATE_BASE,
                    IDC_PROPERTY_AUDIO_CH, IDC_PROPERTY_PCM_BIT, IDC_PROPERTY_PCM_FREQUENCY,
                    IDC_PROPERTY_PCM_FORMAT})
       seen += windowText(dialog, id) + L" ";
+    SendDlgItemMessageW(dialog, IDC_PROPERTY_MORE, BM_CLICK, 0, 0);
     HWND list = GetDlgItem(dialog, IDC_PROPERTY_LIST);
-    for (int i = 0; i < 4; ++i) {
-      if (i) SendDlgItemMessageW(dialog, IDC_PROPERTY_MORE, BM_CLICK, 0, 0);
-      if (i == 1) ListView_SetItemState(list, 2, LVIS_SELECTED, LVIS_SELECTED);
-      RECT box{}, listBox{};
-      GetWindowRect(dialog, &box);
-      GetWindowRect(list, &listBox);
-      seen += (i % 2 ? box.bottom > listBox.bottom : box.bottom == listBox.top) ? L"fits " : L"no ";
-      seen += windowText(dialog, IDC_PROPERTY_MORE) + L" " +
-              std::to_wstring(Header_GetItemCount(ListView_GetHeader(list))) + L" " +
-              std::to_wstring(ListView_GetItemCount(list)) + L" " +
-              std::to_wstring(ListView_GetNextItem(list, -1, LVNI_SELECTED)) + L"; ";
-    }
+    seen += std::to_wstring(ListView_GetItemCount(list)) + L": ";
     const int rows[] = {0, 3, 8000, 8190};  // audio, a key frame, a frame after it, the last
     for (int cell = 0; cell < 16; ++cell) {
       wchar_t text[32] = {};
       ListView_GetItemText(list, rows[cell / 4], cell % 4, text, 32);
       seen += text + std::wstring(cell % 4 < 3 ? L"," : L"; ");
     }
-    EXPECT_EQ(seen,
-              L"64x48 8191 44100 2ch 16bit 44100Hz PCM fits More>> 0 0 -1; fits <<More 4 8191 2; "
-              L"fits More>> 4 8191 2; fits <<More 4 8191 2; "
-              L"0,AUDIO,0,; 3,0,0,KEY; 8000,4660,-7,; 8190,AUDIO,0,; ");
+    EXPECT_EQ(seen, L"64x48 8191 44100 2ch 16bit 44100Hz PCM 8191: "
+                    L"0,AUDIO,0,; 3,0,0,KEY; 8000,4660,-7,; 8190,AUDIO,0,; ");
     SendDlgItemMessageW(dialog, IDOK, BM_CLICK, 0, 0);
   });
   run.command(kCmdProperty);
