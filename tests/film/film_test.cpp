@@ -1,11 +1,10 @@
-// The header scan over a file of several movies, and the Property texts.
+// The header scan over a file of several movies.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "film/header_scan.h"
-#include "film/property_text.h"
 #include "support/movies.h"
 
 namespace zentrov::test {
@@ -48,22 +47,6 @@ TEST(HeaderScan, ProgressShowsTheBlockAndTheTableTheExactOffset) {
   EXPECT_EQ(result.substr(0, 6), "4096: ");
   EXPECT_NE(result.find("|4099 = 00801800|;"), std::string::npos);
   EXPECT_EQ(result.substr(result.size() - 15), "4095 = 007ff803");
-}
-
-// Rows as a virtual list asks for them: only where entries stand, whatever
-// the table claims.
-TEST(Property, RowsOnlyWhereEntriesStand) {
-  SampleTable t;
-  t.entries[1] = SampleEntry{0, 0, 0xFFFFFFFFu, 5};
-  for (int32_t claimed : {-3, 2, 9000}) {
-    t.entryCount = claimed;
-    const PropertyView view(StreamDescription{}, t);
-    const int count = std::clamp(claimed, 0, kMaxSampleEntries);
-    EXPECT_EQ(view.rowCount(), count);
-    EXPECT_EQ(view.row(-1), (std::array<std::string, 4>{}));
-    EXPECT_EQ(view.row(count), (std::array<std::string, 4>{}));
-  }
-  EXPECT_EQ(PropertyView(StreamDescription{}, t).row(1)[1], "AUDIO");
 }
 
 }  // namespace
