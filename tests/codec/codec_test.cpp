@@ -195,17 +195,6 @@ std::vector<Kernels> availableKernels() {
   return kernels;
 }
 
-// The model's colours, which every decoded frame is held to.
-TEST(Cinepak, ColoursFollowTheIntegerWeights) {
-  const int cases[][4] = {{128, 0, 0, 0x808080},    {100, -1, 0, 0x646462},
-                          {100, 0, -1, 0x626464},   {100, 1, 1, 0x656265},
-                          {0, -128, 127, 0xB20000}, {255, 127, -128, 0x4BFFFF},
-                          {200, 50, -60, 0x73E1FF}, {10, -128, -128, 0x009100}};  // Y, U, V: RGB
-  for (const auto& c : cases)
-    EXPECT_EQ(CinepakModel::colour(uint8_t(c[0]), int8_t(c[1]), int8_t(c[2])), uint32_t(c[3]))
-        << c[0] << " " << c[1] << " " << c[2];
-}
-
 // Sequences of frames, so codebooks carry over, through each kernel set: each
 // sample alone (the checked rows near its end) and with spare bytes behind it
 // (unchecked rows throughout), into a buffer with part of a row more.

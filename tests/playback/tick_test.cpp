@@ -415,16 +415,13 @@ TEST(NoAllocation, PlayingAMovieAllocatesNothing) {
       host.silentRing.cursor = (host.silentRing.cursor + 400) & kRingMask;
       playbackTick(player);
     }
-    togglePlayPause(player);
-    stepFrame(player);
-    for (int i = 0; i < 4; ++i) playbackTick(player);
-    togglePcmOff(player);
-    replayMovie(player);
-    for (int i = 0; i < 4; ++i) playbackTick(player);
-    togglePlayPause(player);
     selectFrameRate(player, FrameRateMode::NoWait);
-    toggleLoop(player);
-    for (int i = 0; i < 20; ++i) playbackTick(player);
+    using Command = void (*)(Player&);
+    for (Command command : {Command(togglePlayPause), Command(stepFrame), Command(togglePcmOff),
+                            Command(replayMovie), Command(togglePlayPause), Command(toggleLoop)}) {
+      command(player);
+      for (int i = 0; i < 8; ++i) playbackTick(player);
+    }
     EXPECT_EQ(countAllocations(false), 0u) << "compression " << compression;
     EXPECT_TRUE(player.playback.paused);  // it played to its end
     EXPECT_GT(host.frames.converted, 6u);

@@ -1,16 +1,12 @@
-// Start-up and teardown: the named steps in order, and failing steps; the
-// About dialog's version text from a version resource.
+// Start-up and teardown: the named steps in order, and failing steps.
 
 #include "shell/startup.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <memory>
 #include <sstream>
 #include <vector>
 
-#include "shell/about_info.h"
 #include "support/fake_ports.h"
 
 namespace zentrov::test {
@@ -82,11 +78,6 @@ TEST(StartUp, TracedStepsRunInOrderTheNamedFileOpensAndTeardownMirrorsThem) {
             " [WindowResize] [ResetToolStatusBar] [CommandLineCheck] [InitialComplete]");
   EXPECT_FALSE(player.playback.paused);  // the named movie plays
   EXPECT_EQ(player.shell.recentFiles[0], movie);
-  // Frame rate Normal, x1, and with nothing stored the word 9: buttons and
-  // the status bar.
-  EXPECT_EQ(rig.last["check 40006"] + rig.last["check 40010"] + rig.last["toolbar"] +
-                rig.last["statusbar"] + rig.last["flat"],
-            "11110");
   // The movie is remembered first; the platform's objects go in order around
   // the buffers and the file.
   rig.log.clear();
@@ -140,39 +131,6 @@ TEST(StartUp, FailingStepShowsItsBoxAndEndsStartUp) {
                   bool(b.decodedFrame) + bool(b.pcmBuffer),
               buffer)
         << failAt;
-  }
-}
-
-// A version resource as the resource compiler lays it out: a 40-byte header
-// with the key, then the fixed information block at `fixedAt`, cut to `size`.
-std::vector<uint8_t> versionResource(uint32_t fileVersionHigh, size_t fixedAt, size_t size) {
-  std::vector<uint8_t> bytes(fixedAt + 52, 0);
-  const char key[] = "VS_VERSION_INFO";
-  for (size_t i = 0; i + 1 < sizeof key; ++i) bytes[6 + 2 * i] = key[i];
-  const uint32_t words[] = {0xFEEF04BD, 0x00010000, fileVersionHigh};
-  for (size_t w = 0; w < 3; ++w)
-    for (size_t b = 0; b < 4; ++b) bytes[fixedAt + 4 * w + b] = uint8_t(words[w] >> (8 * b));
-  bytes.resize(size);
-  return bytes;
-}
-
-TEST(AboutInfoTest, VersionTextFromTheFixedBlockOrNothing) {
-  const struct {
-    std::vector<uint8_t> resource;
-    std::string text;
-  } cases[] = {
-      {versionResource(0x00020004, 40, 92), "Version.2.04"},
-      {versionResource(0x0001000A, 40, 52), "Version.1.10"},  // ends with the version word
-      {versionResource(0x00020004, 42, 94), ""},              // signature off the 4-byte steps
-      {versionResource(0x00020004, 40, 51), ""},              // the version word cut
-      {versionResource(0x00020004, 40, 43), ""},              // the signature cut
-      {{}, ""},
-  };
-  for (const auto& c : cases) {
-    // A block of exactly the resource's size: reading past it is caught.
-    std::unique_ptr<uint8_t[]> exact(new uint8_t[c.resource.size()]);
-    std::copy(c.resource.begin(), c.resource.end(), exact.get());
-    EXPECT_EQ(versionText(exact.get(), c.resource.size()), c.text) << c.resource.size();
   }
 }
 
