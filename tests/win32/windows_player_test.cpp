@@ -195,14 +195,18 @@ std::string stored(const std::string& subkey, const char* name) {
          (type == REG_DWORD ? std::to_string(*reinterpret_cast<DWORD*>(data)) : data);
 }
 
+// A named WINAPI function: on 32-bit Windows a lambda has the wrong calling
+// convention for the callback.
+HRESULT WINAPI countSurface(IDirectDrawSurface* surface, DDSURFACEDESC*, void* count) {
+  ++*static_cast<int*>(count);
+  surface->Release();
+  return DDENUMRET_OK;
+}
+
 int liveSurfaces(IDirectDraw* directDraw) {
   int count = 0;
   directDraw->EnumSurfaces(DDENUMSURFACES_DOESEXIST | DDENUMSURFACES_ALL, nullptr, &count,
-                           [](IDirectDrawSurface* surface, DDSURFACEDESC*, void* counter) {
-                             ++*static_cast<int*>(counter);
-                             surface->Release();
-                             return HRESULT(DDENUMRET_OK);
-                           });
+                           countSurface);
   return count;
 }
 
