@@ -4,7 +4,9 @@
 # in their windows on the same private X server and sound server
 # (scripts/win_env.sh). Shares are of one core, from /proc/PID/stat (user +
 # system time) over a span of the playing: zentrov.exe plus the wineserver
-# of its prefix, ffplay alone; then zentrov.exe standing paused and at "End.".
+# of its prefix, ffplay alone; then zentrov.exe standing paused and at "End.",
+# beside the floor under them: a program that only holds a DirectSound device
+# with a stopped buffer (Wine's sound threads wake on their own period).
 #
 #   scripts/bench_cpu_vs_ffplay.sh [--renderer gdi|gl] [ZENTROV_EXE]
 #
@@ -37,6 +39,25 @@ int main(int argc, char** argv) {
 }
 EOF
 x86_64-w64-mingw32-gcc -O2 -o "$work/command.exe" "$work/command.c"
+cat >"$work/idle_sound.c" <<'EOF'
+#include <windows.h>
+#include <dsound.h>
+int main(void) {
+  IDirectSound* ds;
+  IDirectSoundBuffer* buffer;
+  WAVEFORMATEX format = {WAVE_FORMAT_PCM, 2, 22050, 22050 * 4, 4, 16, 0};
+  DSBUFFERDESC desc = {sizeof desc, DSBCAPS_GETCURRENTPOSITION2 | DSBCAPS_GLOBALFOCUS, 1 << 20, 0, &format};
+  if (FAILED(DirectSoundCreate(NULL, &ds, NULL))) return 1;
+  IDirectSound_SetCooperativeLevel(ds, GetDesktopWindow(), DSSCL_NORMAL);
+  if (FAILED(IDirectSound_CreateSoundBuffer(ds, &desc, &buffer, NULL))) return 1;
+  IDirectSoundBuffer_Play(buffer, 0, 0, DSBPLAY_LOOPING);
+  Sleep(1000);
+  IDirectSoundBuffer_Stop(buffer);
+  Sleep(INFINITE);
+  return 0;
+}
+EOF
+x86_64-w64-mingw32-gcc -O2 -o "$work/idle_sound.exe" "$work/idle_sound.c" -ldsound
 
 WIN_ENV_RENDERER=$renderer . "$root/scripts/win_env.sh"
 [ -n "${BENCH_DIR:-}" ] || trap 'win_env_stop; rm -rf "$work"' EXIT
@@ -86,6 +107,13 @@ ended=$(share "$player" "$server")
 kill "$player" 2>/dev/null || true
 wait "$player" 2>/dev/null || true
 
+"$WINE" "$work/idle_sound.exe" >/dev/null 2>&1 &
+idle=$!
+sleep 3
+floor=$(share "$idle" "$server")
+kill "$idle" 2>/dev/null || true
+wait "$idle" 2>/dev/null || true
+
 ffplay -hide_banner -loglevel error -autoexit "$movie" >/dev/null 2>&1 &
 ffplay=$!
 sleep 2
@@ -96,6 +124,8 @@ wait "$ffplay" 2>/dev/null || true
 parts() { set -- $1; echo "${1}% (zentrov.exe $2%, wineserver $3%)"; }
 echo "playing 320x224 ($renderer renderer): zentrov.exe + wineserver $(parts "$playing") of a core, ffplay ${ffplay_share%% *}%"
 echo "paused: $(parts "$paused"); at End.: $(parts "$ended")"
+set -- $floor
+echo "floor: a program holding a stopped DirectSound buffer, $1% (itself $2%, wineserver $3%)"
 playing=${playing%% *} ffplay_share=${ffplay_share%% *} paused=${paused%% *} ended=${ended%% *}
 python3 - "$playing" "$ffplay_share" "$paused" "$ended" <<'EOF'
 import sys
